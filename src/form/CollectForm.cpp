@@ -1,0 +1,49 @@
+#include "form/CollectForm.h"
+
+#include "desktop/ErrorBox.h"
+#include "form/EmailCheck.h"
+#include "form/ProgramState.h"
+#include "form/VendorUrls.h"
+#include "resource.h"
+
+namespace {
+
+const int kInputCapacity = 256;  // at most 255 characters are taken from an input
+
+void AddField(const char* name, const char* value) {
+    fieldNames.Add(name);
+    fieldValues.Add(value);
+}
+
+void RefuseInput(const char* message, int control) {
+    ShowError(message);
+    dialogWindow.FocusControl(control);
+}
+
+}  // namespace
+
+bool CollectForm() {
+    fieldNames.Clear();
+    fieldValues.Clear();
+    char input[kInputCapacity];
+
+    dialogWindow.ControlText(IDC_EMAIL, input, kInputCapacity);
+    if (!IsAcceptableEmail(input)) {
+        RefuseInput("Please Provide a Valid Email.", IDC_EMAIL);
+        return false;
+    }
+    AddField("EmailAddress", input);
+    AddField("EmailType", "2");
+    AddField("rootURL", kRootUrl);
+    AddField("SelectProduct", "2");
+    AddField("HowReached", "Other");
+
+    if (dialogWindow.ControlText(IDC_FULL_NAME, input, kInputCapacity) == 0) {
+        RefuseInput("Please Provide Name.", IDC_FULL_NAME);
+        return false;
+    }
+    AddField("FullName", input);
+    dialogWindow.ControlText(IDC_PHONE, input, kInputCapacity);
+    AddField("Phone", input);
+    return true;
+}

@@ -1,0 +1,47 @@
+#include "form/DialogProcedure.h"
+
+#include "form/CollectForm.h"
+#include "form/ProgramState.h"
+#include "resource.h"
+
+namespace {
+
+const int kFormLeft = 110;  // screen pixels, whatever the template's centring says
+const int kFormTop = 110;
+
+void Submit() {
+    if (!CollectForm()) return;
+}
+
+void CloseUnsent(HWND window) { EndDialog(window, 1); }
+
+}  // namespace
+
+INT_PTR CALLBACK DlgProc(HWND window, UINT message, WPARAM first, LPARAM) {
+    switch (message) {
+    case WM_INITDIALOG:
+        dialogWindow.Attach(window, HWND_TOP, kFormLeft, kFormTop, 0, 0, SWP_NOSIZE);
+        frameWindow.Attach(window, HWND_TOP, kFormLeft, kFormTop, 0, 0, SWP_NOSIZE);
+        return TRUE;  // the system focuses the first tab stop, the e-mail input
+    case WM_COMMAND:
+        // Matched on the whole parameter: only notifications with code 0 count.
+        switch (first) {
+        case IDC_REQUEST_DOWNLOAD:
+        case IDOK:
+            Submit();
+            break;
+        case IDC_CANCEL:
+        case IDCANCEL:
+            CloseUnsent(window);
+            break;
+        default:
+            break;
+        }
+        return TRUE;
+    case WM_CLOSE:
+        CloseUnsent(window);
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}

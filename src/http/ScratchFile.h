@@ -1,0 +1,23 @@
+#pragma once
+
+#include <stdio.h>
+
+// The output stream for the scratch file: C stdio, text mode, so that each
+// line feed written is stored as carriage return and line feed.
+class ScratchFile {
+public:
+    ScratchFile() : file(nullptr) {}
+    virtual ~ScratchFile() { Close(); }
+    ScratchFile(const ScratchFile&) = delete;
+    ScratchFile& operator=(const ScratchFile&) = delete;
+
+    // Creates or truncates the file. A file that cannot be opened is no
+    // failure: the writes that follow then have no effect.
+    void Open(const char* path);
+    void Write(const char* text);  // up to its first NUL
+    void Close();
+    bool IsOpen() const { return file != nullptr; }
+
+private:
+    FILE* file;
+};

@@ -1,0 +1,230 @@
+// Drives the real DownloadRequest.exe the way a person would: finds the form by
+// its caption, types, clicks, presses keys, reads and answers message boxes.
+// Each scenario is a list of steps; the program must have ended when it is over.
+//
+//   form_driver.exe PROGRAM OUTPUT_FOLDER
+#include <windows.h>
+
+#include <stdio.h>
+
+#include <string>
+#include <vector>
+
+#include "resource.h"
+#include "support/WindowProbe.h"
+
+namespace {
+
+const char kCaption[] = "Download Request Form";
+
+enum class Act {
+    Type,            // control, text
+    Click,           // control
+    Key,             // number: virtual key, sent to the focused control
+    CloseBox,        // the caption's close box
+    ExpectError,     // text: a message box "Error" with this text, then OK
+    ExpectFocus,     // control
+    ExpectPosition,  // number: left and top in screen pixels
+    Screenshot,      // text: file name without extension
+    ExpectExit,      // number: within this many milliseconds
+};
+
+struct Step {
+    Act act;
+    int control;
+    const char* text;
+    int number;
+};
+
+Step Type(int control, const char* text) { return {Act::Type, control, text, 0}; }
+Step Click(int control) { return {Act::Click, control, nullptr, 0}; }
+Step Key(int virtualKey) { return {Act::Key, 0, nullptr, virtualKey}; }
+Step CloseBox() { return {Act::CloseBox, 0, nullptr, 0}; }
+Step ExpectError(const char* text) { return {Act::ExpectError, 0, text, 0}; }
+Step ExpectFocus(int control) { return {Act::ExpectFocus, control, nullptr, 0}; }
+Step ExpectPosition(int leftTop) { return {Act::ExpectPosition, 0, nullptr, leftTop}; }
+Step Screenshot(const char* name) { return {Act::Screenshot, 0, name, 0}; }
+Step ExpectExit(int withinMs) { return {Act::ExpectExit, 0, nullptr, withinMs}; }
+
+struct Scenario {
+    const char* name;
+    std::vector<Step> steps;
+};
+
+const std::vector<Scenario>& Scenarios() {
+    static const std::vector<Scenario> scenarios = {
+        {"validation, focus and Enter",
+         {ExpectPosition(110), ExpectFocus(IDC_EMAIL), Screenshot("form"),
+          Click(IDC_REQUEST_DOWNLOAD), ExpectError("Please Provide a Valid Email."), ExpectFocus(IDC_EMAIL),
+          Type(IDC_EMAIL, "jo@example"), Key(VK_RETURN), ExpectError("Please Provide a Valid Email."),
+          ExpectFocus(IDC_EMAIL), Type(IDC_EMAIL, "jo@example.com"), Key(VK_RETURN),
+          ExpectError("Please Provide Name."), ExpectFocus(IDC_FULL_NAME), Click(IDC_CANCEL),
+          ExpectExit(5000)}},
+        {"Esc ends the program", {ExpectFocus(IDC_EMAIL), Key(VK_ESCAPE), ExpectExit(5000)}},
+        {"the close box ends the program", {CloseBox(), ExpectExit(5000)}},
+    };
+    return scenarios;
+}
+
+class Run {
+public:
+    Run(const std::string& program, const std::string& output) : program(program), output(output) {}
+
+    bool Play(const Scenario& scenario) {
+        failure.clear();
+        if (!Start()) return Fail("the program did not start");
+        form = WaitForDialog(process.dwProcessId, kCaption, 15000);
+        if (!form) Fail("the form did not appear");
+        for (size_t i = 0; failure.empty() && i < scenario.steps.size(); ++i) Do(scenario.steps[i]);
+        if (WaitForSingleObject(process.hProcess, 0) != WAIT_OBJECT_0) {
+            Fail("the program was still running at the end");
+            TerminateProcess(process.hProcess, 1);
+            WaitForSingleObject(process.hProcess, 5000);
+        }
+        CloseHandle(process.hProcess);
+        CloseHandle(process.hThread);
+        return failure.empty();
+    }
+
+    const std::string& Failure() const { return failure; }
+
+private:
+    bool Start() {
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        std::string commandLine = "\"" + program + "\"";
+        return CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                              &startup, &process) != FALSE;
+    }
+
+    bool Fail(const std::string& why) {
+        if (failure.empty()) failure = why;
+        return false;
+    }
+
+    HWND Control(int id) const { return GetDlgItem(form, id); }
+
+    HWND Focused() const {
+        GUITHREADINFO info = {};
+        info.cbSize = sizeof info;
+        GetGUIThreadInfo(process.dwThreadId, &info);
+        return info.hwndFocus;
+    }
+
+    void Do(const Step& step) {
+        switch (step.act) {
+        case Act::Type:
+            SendMessageTimeoutA(Control(step.control), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(step.text),
+                                SMTO_ABORTIFHUNG, 5000, nullptr);
+            break;
+        case Act::Click:
+            PostMessageA(Control(step.control), BM_CLICK, 0, 0);
+            break;
+        case Act::Key: {
+            HWND target = Focused() ? Focused() : form;
+            PostMessageA(target, WM_KEYDOWN, step.number, 1);
+            PostMessageA(target, WM_KEYUP, step.number, 0xC0000001);
+            break;
+        }
+        case Act::CloseBox:
+            PostMessageA(form, WM_SYSCOMMAND, SC_CLOSE, 0);
+            break;
+        case Act::ExpectError: {
+            HWND box = WaitForDialog(process.dwProcessId, "Error", 15000);
+            if (!box) {
+                Fail(std::string("no message box for \"") + step.text + "\"");
+                break;
+            }
+            const std::string text = MessageBoxText(box);
+            if (text != step.text) Fail("message box said \"" + text + "\", expected \"" + step.text + "\"");
+            DismissMessageBox(box);
+            WaitUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); }, 5000);
+            break;
+        }
+        case Act::ExpectFocus:
+            // Focus settles asynchronously under Wine after a message box closes.
+            if (!WaitUntil([&] { return Focused() == Control(step.control); }, 3000))
+                Fail("control " + std::to_string(step.control) + " never had the focus");
+            break;
+        case Act::ExpectPosition: {
+            RECT frame = {};
+            GetWindowRect(form, &frame);
+            if (frame.left != step.number || frame.top != step.number)
+                Fail("form at " + std::to_string(frame.left) + "," + std::to_string(frame.top));
+            break;
+        }
+        case Act::Screenshot:
+            SaveScreenshot(step.text);
+            break;
+        case Act::ExpectExit:
+            if (WaitForSingleObject(process.hProcess, step.number) != WAIT_OBJECT_0)
+                Fail("the program did not end within " + std::to_string(step.number) + " ms");
+            break;
+        }
+    }
+
+    // The form's area of the screen as a 24-bit BMP; the test converts it to PNG.
+    void SaveScreenshot(const char* name) {
+        Sleep(300);  // let the form finish painting
+        RECT frame = {};
+        GetWindowRect(form, &frame);
+        const int width = frame.right - frame.left, height = frame.bottom - frame.top;
+        HDC screen = GetDC(nullptr);
+        HDC memory = CreateCompatibleDC(screen);
+        BITMAPINFO info = {};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = height;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 24;
+        void* bits = nullptr;
+        HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        BitBlt(memory, 0, 0, width, height, screen, frame.left, frame.top, SRCCOPY);
+        GdiFlush();
+        const DWORD rowBytes = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
+        const DWORD imageBytes = rowBytes * static_cast<DWORD>(height);
+        BITMAPFILEHEADER file = {};
+        file.bfType = 0x4D42;
+        file.bfOffBits = sizeof file + sizeof info.bmiHeader;
+        file.bfSize = file.bfOffBits + imageBytes;
+        const std::string path = output + "\\" + name + ".bmp";
+        if (FILE* out = fopen(path.c_str(), "wb")) {
+            fwrite(&file, sizeof file, 1, out);
+            fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, out);
+            fwrite(bits, imageBytes, 1, out);
+            fclose(out);
+        }
+        SelectObject(memory, old);
+        DeleteObject(bitmap);
+        DeleteDC(memory);
+        ReleaseDC(nullptr, screen);
+    }
+
+    std::string program, output, failure;
+    PROCESS_INFORMATION process = {};
+    HWND form = nullptr;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3) {
+        fprintf(stderr, "usage: form_driver PROGRAM OUTPUT_FOLDER\n");
+        return 2;
+    }
+    int passed = 0, failed = 0;
+    for (const Scenario& scenario : Scenarios()) {
+        Run run(argv[1], argv[2]);
+        if (run.Play(scenario)) {
+            ++passed;
+            printf("PASS %s\n", scenario.name);
+        } else {
+            ++failed;
+            printf("FAIL %s: %s\n", scenario.name, run.Failure().c_str());
+        }
+        fflush(stdout);
+    }
+    printf("%d passed, %d failed\n", passed, failed);
+    return failed ? 1 : 0;
+}

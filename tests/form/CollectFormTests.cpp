@@ -1,0 +1,147 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "form/CollectForm.h"
+#include "form/DialogProcedure.h"
+#include "form/ProgramState.h"
+#include "form/VendorUrls.h"
+#include "resource.h"
+#include "support/WindowProbe.h"
+
+namespace {
+
+using Pairs = std::vector<std::pair<std::string, std::string>>;
+
+Pairs ListedPairs() {
+    Pairs pairs;
+    if (!fieldNames.First() || !fieldValues.First()) return pairs;
+    bool moreNames = true, moreValues = true;
+    while (moreNames && moreValues) {
+        const char* name = fieldNames.Next(moreNames);
+        const char* value = fieldValues.Next(moreValues);
+        pairs.emplace_back(name, value);
+    }
+    return pairs;
+}
+
+// Answers the "Error" message boxes that CollectForm shows on this thread.
+class ErrorBoxAnswerer {
+public:
+    ErrorBoxAnswerer() : worker([this] { Run(); }) {}
+    ~ErrorBoxAnswerer() {
+        stop = true;
+        worker.join();
+    }
+    std::vector<std::string> Seen() {
+        std::lock_guard<std::mutex> lock(guard);
+        return seen;
+    }
+    void Forget() {
+        std::lock_guard<std::mutex> lock(guard);
+        seen.clear();
+    }
+
+private:
+    void Run() {
+        while (!stop) {
+            if (HWND box = FindDialog(GetCurrentProcessId(), "Error")) {
+                const std::string text = MessageBoxText(box);
+                {
+                    std::lock_guard<std::mutex> lock(guard);
+                    seen.push_back(text);
+                }
+                DismissMessageBox(box);
+                WaitUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); }, 2000);
+            }
+            Sleep(10);
+        }
+    }
+    std::atomic<bool> stop{false};
+    std::mutex guard;
+    std::vector<std::string> seen;
+    std::thread worker;
+};
+
+class CollectFormTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        form = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_DOWNLOAD_REQUEST), nullptr,
+                                  DlgProc, 0);
+        ASSERT_NE(nullptr, form);
+    }
+    static void TearDownTestSuite() { DestroyWindow(form); }
+
+    static void Fill(const std::string& email, const std::string& name, const std::string& phone) {
+        SetDlgItemTextA(form, IDC_EMAIL, email.c_str());
+        SetDlgItemTextA(form, IDC_FULL_NAME, name.c_str());
+        SetDlgItemTextA(form, IDC_PHONE, phone.c_str());
+    }
+
+    static HWND form;
+    ErrorBoxAnswerer answerer;
+};
+HWND CollectFormTest::form = nullptr;
+
+Pairs SevenPairs(const std::string& email, const std::string& name, const std::string& phone) {
+    return {{"EmailAddress", email}, {"EmailType", "2"},         {"rootURL", kRootUrl}, {"SelectProduct", "2"},
+            {"HowReached", "Other"}, {"FullName", name}, {"Phone", phone}};
+}
+
+TEST_F(CollectFormTest, ValidatesAndFillsTheLists) {
+    const std::string longText(300, 'x');
+    const std::string cut = longText.substr(0, 255);
+    struct Case {
+        std::string email, name, phone;
+        bool accepted;
+        const char* message;  // shown on refusal
+        int focus;            // the input to correct
+        size_t pairs;         // left in the lists
+    };
+    const Case cases[] = {
+        {"jo@example.com", "Jo Bloggs", "0123", true, nullptr, 0, 7},
+        {"@.", " ", "", true, nullptr, 0, 7},
+        {".@", "x", "", true, nullptr, 0, 7},
+        {"jo@example", "Jo", "", false, "Please Provide a Valid Email.", IDC_EMAIL, 0},
+        {"jo.example.com", "Jo", "", false, "Please Provide a Valid Email.", IDC_EMAIL, 0},
+        {"", "", "", false, "Please Provide a Valid Email.", IDC_EMAIL, 0},
+        {"jo@example.com", "", "5", false, "Please Provide Name.", IDC_FULL_NAME, 5},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE("email '" + c.email + "', name '" + c.name + "'");
+        Fill(c.email, c.name, c.phone);
+        answerer.Forget();
+        EXPECT_EQ(c.accepted, CollectForm());
+        const Pairs pairs = ListedPairs();
+        ASSERT_EQ(c.pairs, pairs.size());
+        if (c.accepted) {
+            EXPECT_EQ(SevenPairs(c.email, c.name, c.phone), pairs);
+            EXPECT_TRUE(answerer.Seen().empty());
+            continue;
+        }
+        EXPECT_EQ(std::vector<std::string>{c.message}, answerer.Seen());
+        EXPECT_EQ(GetDlgItem(form, c.focus), GetFocus());
+        DWORD start = 1, end = 0;
+        SendDlgItemMessageA(form, c.focus, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                            reinterpret_cast<LPARAM>(&end));
+        EXPECT_EQ(0u, start);
+        EXPECT_EQ(static_cast<DWORD>(GetWindowTextLengthA(GetDlgItem(form, c.focus))), end);
+    }
+}
+
+TEST_F(CollectFormTest, RetryStartsFromEmptyListsAndInputsAreCut) {
+    const std::string longText(300, 'y');
+    Fill("a@b.c", "", "");
+    EXPECT_FALSE(CollectForm());
+    EXPECT_EQ(5u, ListedPairs().size());
+    Fill("a@b.c" + longText, longText, longText);
+    ASSERT_TRUE(CollectForm());
+    EXPECT_EQ(SevenPairs(("a@b.c" + longText).substr(0, 255), longText.substr(0, 255), longText.substr(0, 255)),
+              ListedPairs());
+}
+
+}  // namespace
