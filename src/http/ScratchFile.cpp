@@ -13,3 +13,5 @@ void ScratchFile::Close() {
     if (file) fclose(file);
     file = nullptr;
 }
+
+Text ScratchFilePath(const char* cacheFolder) { return Text(cacheFolder) + "\\my_download_temp.htm"; }

@@ -21,3 +21,8 @@ public:
 private:
     FILE* file;
 };
+
+#include "core/Text.h"
+
+// The scratch file's path: the cache folder (none counts as empty) and its name.
+Text ScratchFilePath(const char* cacheFolder);

@@ -1,0 +1,170 @@
+#include "http/PostForm.h"
+
+#include <stdlib.h>
+#include <string.h>
+
+#include "core/TextList.h"
+#include "desktop/SystemErrorText.h"
+#include "form/ProgramState.h"
+#include "http/FormBody.h"
+#include "http/ScratchFile.h"
+#include "http/SplitUrl.h"
+
+namespace {
+
+const int32_t kReadSize = 1024;                // reads in a loop when no usable length is announced
+const int32_t kLargestWholeBody = 1024 * 1024;  // a larger announced length is read in a loop too
+const char kSendFailed[] = "Error Sending the Information to Server.";
+
+// The three WinInet handles of one exchange, closed in this order on every path.
+struct Exchange {
+    HINTERNET root = nullptr;
+    HINTERNET connection = nullptr;
+    HINTERNET request = nullptr;
+
+    ~Exchange() { Close(); }
+    void Close() {
+        CloseOne(root);
+        CloseOne(connection);
+        CloseOne(request);
+    }
+    static void CloseOne(HINTERNET& handle) {
+        if (handle) InternetCloseHandle(handle);
+        handle = nullptr;
+    }
+};
+
+// The announced Content-Length when it is a plain decimal number the program
+// will take in one read; otherwise -1, and the body is read in a loop.
+int32_t UsableContentLength(HINTERNET request) {
+    char text[32] = {};
+    DWORD size = sizeof text;
+    if (!HttpQueryInfoA(request, HTTP_QUERY_CONTENT_LENGTH, text, &size, nullptr)) return -1;
+    const char* digits = text;
+    while (*digits == ' ' || *digits == '\t') ++digits;
+    const size_t count = strspn(digits, "0123456789");
+    if (count == 0 || count > 8 || digits[count] != '\0') return -1;
+    const long length = atol(digits);
+    return length <= kLargestWholeBody ? static_cast<int32_t>(length) : -1;
+}
+
+// Reads the whole body, handing each piece to `sink` when there is one.
+// Returns whether the last read succeeded; `lastError` is its error code.
+bool ReadBody(HINTERNET request, int32_t announced, ScratchFile* sink, DWORD& lastError) {
+    const bool wholeBody = announced >= 0;
+    const int32_t chunk = wholeBody ? announced : kReadSize;
+    char* buffer = new char[static_cast<size_t>(chunk) + 1];
+    bool succeeded;
+    for (;;) {
+        DWORD got = 0;
+        succeeded = InternetReadFile(request, buffer, static_cast<DWORD>(chunk), &got) != FALSE;
+        lastError = succeeded ? ERROR_SUCCESS : GetLastError();
+        if (succeeded && got > 0 && sink) {
+            buffer[got] = '\0';
+            sink->Write(buffer);
+        }
+        if (wholeBody || !succeeded || static_cast<int32_t>(got) < chunk) break;
+    }
+    delete[] buffer;
+    return succeeded;
+}
+
+Text StatusRefusal(DWORD status) {
+    char text[80];
+    wsprintfA(text, "The Server Could Not Accept the Information (Status %lu).", status);
+    return Text(text);
+}
+
+}  // namespace
+
+Text SendForm(HINTERNET request) {
+    static const char kContentType[] = "Content-Type: application/x-www-form-urlencoded\r\n";
+    if (!HttpAddRequestHeadersA(request, kContentType, static_cast<DWORD>(-1), 0)) {
+        return SystemErrorText(GetLastError());
+    }
+
+    TextList pieces;
+    INTERNET_BUFFERSA upload = {};
+    upload.dwStructSize = sizeof upload;
+    upload.dwBufferTotal = static_cast<DWORD>(BuildFormBody(fieldNames, fieldValues, pieces));
+    if (!HttpSendRequestExA(request, &upload, nullptr, HSR_INITIATE, 0)) return Text(kSendFailed);
+
+    // The announced length went first; the pieces follow one by one, then the trailer.
+    bool allWritten = true;
+    auto write = [&](const char* bytes) {
+        DWORD written = 0;
+        allWritten &= InternetWriteFile(request, bytes, static_cast<DWORD>(strlen(bytes)), &written) != FALSE;
+    };
+    if (pieces.First()) {
+        bool more = true;
+        while (more) write(pieces.Next(more));
+    }
+    write(FormTrailer().Data());
+    allWritten &= HttpEndRequestA(request, nullptr, HSR_INITIATE, 0) != FALSE;
+    return allWritten ? Text() : Text(kSendFailed);
+}
+
+int PostForm(const Text& url, Text& error) {
+    Text host, path;
+    int32_t port = 0, scheme = kSchemeHttp;
+    if (!SplitUrl(url.Data(), host, path, port, scheme)) {
+        error = "URL parsing failure";
+        return 0;
+    }
+
+    Exchange exchange;
+    exchange.root = InternetOpenA(scheme == kSchemeHttps ? "HTTPS" : "HTTP", INTERNET_OPEN_TYPE_DIRECT, nullptr,
+                                  nullptr, 0);
+    if (exchange.root) {
+        exchange.connection = InternetConnectA(exchange.root, host.Data(), static_cast<INTERNET_PORT>(port), nullptr,
+                                               nullptr, INTERNET_SERVICE_HTTP, 0, 0);
+    }
+    if (!exchange.connection) {
+        error = "Error Connecting to the Net";
+        return 0;
+    }
+    exchange.request = HttpOpenRequestA(exchange.connection, "POST", path.Data(), nullptr, nullptr, nullptr,
+                                        scheme == kSchemeHttps ? kHttpsRequestFlags : kHttpRequestFlags, 0);
+    if (!exchange.request) {
+        exchange.Close();
+        error = "Error Sending request to the server";
+        return 0;
+    }
+
+    const Text sendError = SendForm(exchange.request);
+    if (!sendError.IsEmpty()) {
+        exchange.Close();
+        error = sendError;
+        return 0;
+    }
+
+    DWORD status = 0;
+    DWORD size = sizeof status;
+    if (!HttpQueryInfoA(exchange.request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr)) {
+        exchange.Close();
+        error = "Error Opening Response Page";
+        return 0;
+    }
+
+    const int32_t announced = UsableContentLength(exchange.request);
+    DWORD readError = ERROR_SUCCESS;
+    bool bodyRead;
+    if (status == 200) {
+        scratchFile.Open(ScratchFilePath(cachePath).Data());
+        bodyRead = ReadBody(exchange.request, announced, &scratchFile, readError);
+        scratchFile.Close();
+    } else {
+        bodyRead = ReadBody(exchange.request, announced, nullptr, readError);
+    }
+    exchange.Close();
+
+    if (!bodyRead) {
+        error = SystemErrorText(readError);  // the code of the failed read, not of the closing
+        return 0;
+    }
+    if (status < 200 || status > 299) {
+        error = StatusRefusal(status);  // a refusal is not a success
+        return 0;
+    }
+    return status == 200 ? 1 : 0;
+}

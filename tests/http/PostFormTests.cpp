@@ -1,0 +1,147 @@
+#include "http/PostForm.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "desktop/SystemErrorText.h"
+#include "form/ProgramState.h"
+#include "support/ScriptedServer.h"
+#include "support/TempFolder.h"
+
+namespace {
+
+const char kBody[] =
+    "EmailAddress=jo%40example%2ecom&EmailType=2&rootURL=http%3a%2f%2fcrm%2eexample%2ecom%2f&SelectProduct=2"
+    "&HowReached=Other&FullName=Jo%20Bloggs&Phone=0123\r\n";
+
+class PostFormTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const char* fields[][2] = {{"EmailAddress", "jo@example.com"}, {"EmailType", "2"},
+                                   {"rootURL", "http://crm.example.com/"}, {"SelectProduct", "2"},
+                                   {"HowReached", "Other"}, {"FullName", "Jo Bloggs"}, {"Phone", "0123"}};
+        fieldNames.Clear();
+        fieldValues.Clear();
+        for (auto& field : fields) {
+            fieldNames.Add(field[0]);
+            fieldValues.Add(field[1]);
+        }
+        cachePath = const_cast<char*>(cache.Path().c_str());
+        ASSERT_TRUE(server.Listening());
+    }
+    void TearDown() override { cachePath = nullptr; }
+
+    std::string Url(const char* scheme = "http") const {
+        return std::string(scheme) + "://127.0.0.1:" + std::to_string(server.Port()) +
+               "/frmAction/download.aspx?FromSite=yes";
+    }
+
+    int Post(const std::string& url, Text& error) { return PostForm(Text(url.c_str()), error); }
+
+    std::string ScratchPath() const { return cache.Path() + "\\my_download_temp.htm"; }
+
+    TempFolder cache;
+    ScriptedServer server;
+};
+
+TEST_F(PostFormTest, SendsTheExactRequest) {
+    Text error;
+    EXPECT_EQ(1, Post(Url(), error));
+    EXPECT_STREQ("", error.Data());
+    const auto requests = server.Requests();
+    ASSERT_EQ(1u, requests.size());
+    const std::string& request = requests[0];
+    const size_t headerEnd = request.find("\r\n\r\n");
+    ASSERT_NE(std::string::npos, headerEnd);
+    const std::string head = request.substr(0, headerEnd + 2);
+    EXPECT_EQ(0u, head.find("POST /frmAction/download.aspx?FromSite=yes HTTP/1.1\r\n")) << head;
+    EXPECT_NE(std::string::npos, head.find("\r\nContent-Type: application/x-www-form-urlencoded\r\n")) << head;
+    EXPECT_NE(std::string::npos, head.find("\r\nUser-Agent: HTTP\r\n")) << head;
+    EXPECT_NE(std::string::npos, head.find("\r\nContent-Length: " + std::to_string(strlen(kBody)) + "\r\n")) << head;
+    EXPECT_EQ(kBody, request.substr(headerEnd + 4));
+}
+
+TEST_F(PostFormTest, AnswersDecideTheOutcome) {
+    std::string lines;  // 2500 bytes with line feeds
+    while (lines.size() < 2500) lines += "line of the body\n";
+    lines.resize(2500);
+    std::string stored;  // as text mode stores them
+    for (char c : lines) stored += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    const std::string big(3000, 'b');
+
+    struct Case {
+        const char* name;
+        std::string reply;
+        int result;
+        const char* error;
+        bool scratchFile;
+        std::string scratch;
+    };
+    const Case cases[] = {
+        {"200 without length", HttpReply(200, "", lines), 1, "", true, stored},
+        {"200 with length", HttpReply(200, "Content-Length: 5\r\n", "hello"), 1, "", true, "hello"},
+        {"200 with length 0", HttpReply(200, "Content-Length: 0\r\n", ""), 1, "", true, ""},
+        {"negative length", HttpReply(200, "Content-Length: -5\r\n", big), 1, "", true, big},
+        {"length not a number", HttpReply(200, "Content-Length: many\r\n", big), 1, "", true, big},
+        {"length over 1 MiB", HttpReply(200, "Content-Length: 2000000\r\n", big), 1, "", true, big},
+        {"201", HttpReply(201, "Content-Length: 7\r\ncreated", "created"), 0, "", false, ""},
+        {"500 with body", HttpReply(500, "Content-Length: 4\r\n", "oops"), 0,
+         "The Server Could Not Accept the Information (Status 500).", false, ""},
+        {"404 without length", HttpReply(404, "", "missing"), 0,
+         "The Server Could Not Accept the Information (Status 404).", false, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DeleteFileA(ScratchPath().c_str());
+        server.Script({{c.reply}});
+        Text error;
+        EXPECT_EQ(c.result, Post(Url(), error));
+        EXPECT_STREQ(c.error, error.Data());
+        std::ifstream file(ScratchPath(), std::ios::binary);
+        EXPECT_EQ(c.scratchFile, file.is_open());
+        if (file) {
+            std::stringstream content;
+            content << file.rdbuf();
+            EXPECT_EQ(c.scratch, content.str());
+        }
+    }
+}
+
+TEST_F(PostFormTest, FailuresBecomeMessages) {
+    Text error;
+    EXPECT_EQ(0, Post("ftp://127.0.0.1/", error));
+    EXPECT_STREQ("URL parsing failure", error.Data());
+
+    unsigned short unused = 0;  // a port that was free a moment ago: nothing listens there
+    {
+        ScriptedServer probe;
+        unused = probe.Port();
+    }
+    error.Release();
+    EXPECT_EQ(0, Post("http://127.0.0.1:" + std::to_string(unused) + "/x", error));
+    EXPECT_STREQ("Error Sending the Information to Server.", error.Data());
+
+    // A reset in the middle of the body: the system's text for the failed read.
+    server.Script({{HttpReply(200, "", std::string(2048, 'x')), Reply::End::Reset, true, 300}});
+    error.Release();
+    EXPECT_EQ(0, Post(Url(), error));
+    EXPECT_STREQ(SystemErrorText(WSAECONNRESET).Data(), error.Data());
+}
+
+TEST_F(PostFormTest, HttpsIsSecureAndValidatesCertificates) {
+    EXPECT_EQ(0x84400200u, kHttpRequestFlags);
+    EXPECT_EQ(0x84c00200u, kHttpsRequestFlags);
+    // A plain server on an https URL sees a TLS handshake, not the form.
+    server.Script({{""}});
+    Text error;
+    EXPECT_EQ(0, Post(Url("https"), error));
+    EXPECT_STREQ("Error Sending the Information to Server.", error.Data());
+    const auto requests = server.Requests();
+    ASSERT_FALSE(requests.empty());
+    for (const std::string& request : requests) EXPECT_EQ(0x16, request.at(0));
+}
+
+}  // namespace

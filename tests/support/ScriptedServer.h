@@ -1,0 +1,56 @@
+#pragma once
+
+#include <winsock2.h>
+#include <windows.h>
+
+#include <atomic>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+// An HTTP server on a loopback port, on threads of the test process. Each
+// connection's request is read whole (headers and announced body), recorded
+// byte for byte, and answered as the next scripted reply says.
+struct Reply {
+    enum class End { Close, Hold, Reset };
+    std::string bytes;      // sent as they are once the request is in
+    End end = End::Close;   // Hold: keep the connection open, silent, until Release()
+    bool readRequest = true;  // false: answer (or hold) without reading anything
+    int pauseMs = 0;          // between the bytes and the end
+};
+
+class ScriptedServer {
+public:
+    explicit ScriptedServer(unsigned short port = 0);  // 0: any free port
+    ~ScriptedServer();
+    ScriptedServer(const ScriptedServer&) = delete;
+    ScriptedServer& operator=(const ScriptedServer&) = delete;
+
+    bool Listening() const { return listener != INVALID_SOCKET; }
+    unsigned short Port() const { return port; }
+
+    // Replies for the coming connections, in order; the last one repeats.
+    void Script(std::vector<Reply> replies);
+    std::vector<std::string> Requests();  // the raw requests received so far
+    int Connections() const { return connections; }
+    void Release();  // ends the held connections
+
+private:
+    void Accept();
+    void Serve(SOCKET client, Reply reply);
+
+    SOCKET listener = INVALID_SOCKET;
+    unsigned short port = 0;
+    std::atomic<bool> stopping{false};
+    std::atomic<bool> released{false};
+    std::atomic<int> connections{0};
+    std::mutex guard;
+    std::vector<Reply> script;
+    std::vector<std::string> requests;
+    std::vector<std::thread> servers;
+    std::thread acceptor;
+};
+
+// "HTTP/1.1 <status>\r\n<headers>\r\n<body>", with Connection: close.
+std::string HttpReply(int status, const std::string& headers, const std::string& body);
