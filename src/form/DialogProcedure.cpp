@@ -1,7 +1,10 @@
 #include "form/DialogProcedure.h"
 
+#include "desktop/Browser.h"
+#include "desktop/RegistryReader.h"
 #include "form/CollectForm.h"
 #include "form/ProgramState.h"
+#include "form/VendorUrls.h"
 #include "resource.h"
 
 namespace {
@@ -9,11 +12,27 @@ namespace {
 const int kFormLeft = 110;  // screen pixels, whatever the template's centring says
 const int kFormTop = 110;
 
-void Submit() {
-    if (!CollectForm()) return;
+// The per-user cache folder into cachePath; on failure the earlier value stays.
+void ReadCachePath() {
+    RegistryReader reader;
+    char* folder = nullptr;
+    if (!reader.ReadText(folder, HKEY_CURRENT_USER, "software\\microsoft\\windows\\currentversion\\explorer\\shell folders",
+                         "cache")) {
+        return;
+    }
+    delete[] cachePath;
+    cachePath = folder;
 }
 
-void CloseUnsent(HWND window) { EndDialog(window, 1); }
+void Submit() {
+    if (!CollectForm()) return;
+    ReadCachePath();
+}
+
+void CloseUnsent(HWND window) {
+    if (!submitted) OpenPage(kHomePageUrl);
+    EndDialog(window, 1);
+}
 
 }  // namespace
 

@@ -1,16 +1,24 @@
 // Drives the real DownloadRequest.exe the way a person would: finds the form by
 // its caption, types, clicks, presses keys, reads and answers message boxes.
 // Each scenario is a list of steps; the program must have ended when it is over.
+// The driver registers a recording browser for .htm files and a cache folder of
+// its own in the test prefix, and plays the vendor's service on loopback.
 //
 //   form_driver.exe PROGRAM OUTPUT_FOLDER
+#include <winsock2.h>
 #include <windows.h>
 
 #include <stdio.h>
+#include <string.h>
 
+#include <fstream>
 #include <string>
 #include <vector>
 
+#include "form/VendorUrls.h"
 #include "resource.h"
+#include "support/ScriptedServer.h"
+#include "support/TestRegistry.h"
 #include "support/WindowProbe.h"
 
 namespace {
@@ -27,6 +35,7 @@ enum class Act {
     ExpectPosition,  // number: left and top in screen pixels
     Screenshot,      // text: file name without extension
     ExpectExit,      // number: within this many milliseconds
+    ExpectPages,     // text: the pages the browser was started on, ";" between them
 };
 
 struct Step {
@@ -45,6 +54,7 @@ Step ExpectFocus(int control) { return {Act::ExpectFocus, control, nullptr, 0}; 
 Step ExpectPosition(int leftTop) { return {Act::ExpectPosition, 0, nullptr, leftTop}; }
 Step Screenshot(const char* name) { return {Act::Screenshot, 0, name, 0}; }
 Step ExpectExit(int withinMs) { return {Act::ExpectExit, 0, nullptr, withinMs}; }
+Step ExpectPages(const char* pages) { return {Act::ExpectPages, 0, pages, 0}; }
 
 struct Scenario {
     const char* name;
@@ -59,16 +69,47 @@ const std::vector<Scenario>& Scenarios() {
           Type(IDC_EMAIL, "jo@example"), Key(VK_RETURN), ExpectError("Please Provide a Valid Email."),
           ExpectFocus(IDC_EMAIL), Type(IDC_EMAIL, "jo@example.com"), Key(VK_RETURN),
           ExpectError("Please Provide Name."), ExpectFocus(IDC_FULL_NAME), Click(IDC_CANCEL),
-          ExpectExit(5000)}},
-        {"Esc ends the program", {ExpectFocus(IDC_EMAIL), Key(VK_ESCAPE), ExpectExit(5000)}},
-        {"the close box ends the program", {CloseBox(), ExpectExit(5000)}},
+          ExpectExit(5000), ExpectPages(kHomePageUrl)}},
+        {"Esc opens the home page and ends the program",
+         {ExpectFocus(IDC_EMAIL), Key(VK_ESCAPE), ExpectExit(5000), ExpectPages(kHomePageUrl)}},
+        {"the close box opens the home page and ends the program",
+         {CloseBox(), ExpectExit(5000), ExpectPages(kHomePageUrl)}},
     };
     return scenarios;
 }
 
+std::string BesideThisProgram(const char* name) {
+    char self[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    std::string path(self);
+    return path.substr(0, path.rfind('\\') + 1) + name;
+}
+
+std::vector<std::string> Lines(const std::string& path) {
+    std::vector<std::string> lines;
+    std::ifstream in(path);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+// The registry and environment the program meets: the recording browser for
+// .htm files, and the per-user cache folder.
+void PrepareDesktop(const std::string& output) {
+    SetRegistryValue(HKEY_CLASSES_ROOT, ".htm", "", REG_SZ, std::string("DownloadRequestTests.page") + '\0');
+    SetRegistryValue(HKEY_CLASSES_ROOT, "DownloadRequestTests.page\\shell\\open\\command", "", REG_SZ,
+                     "\"" + BesideThisProgram("fake_browser.exe") + "\" \"%1\"" + '\0');
+    const std::string cache = output + "\\cache";
+    CreateDirectoryA(cache.c_str(), nullptr);
+    SetRegistryValue(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
+                     "Cache", REG_SZ, cache + '\0');
+    SetEnvironmentVariableA("DR_BROWSER_LOG", (output + "\\browser.log").c_str());
+}
+
 class Run {
 public:
-    Run(const std::string& program, const std::string& output) : program(program), output(output) {}
+    Run(const std::string& program, const std::string& output) : program(program), output(output) {
+        DeleteFileA(BrowserLog().c_str());
+    }
 
     bool Play(const Scenario& scenario) {
         failure.clear();
@@ -76,6 +117,9 @@ public:
         form = WaitForDialog(process.dwProcessId, kCaption, 15000);
         if (!form) Fail("the form did not appear");
         for (size_t i = 0; failure.empty() && i < scenario.steps.size(); ++i) Do(scenario.steps[i]);
+        if (HWND box = FindDialog(process.dwProcessId, "Error")) {
+            failure += " (a message box said \"" + MessageBoxText(box) + "\")";
+        }
         if (WaitForSingleObject(process.hProcess, 0) != WAIT_OBJECT_0) {
             Fail("the program was still running at the end");
             TerminateProcess(process.hProcess, 1);
@@ -89,6 +133,18 @@ public:
     const std::string& Failure() const { return failure; }
 
 private:
+    std::string BrowserLog() const { return output + "\\browser.log"; }
+
+    // The first argument of every start of the recording browser.
+    std::string Pages() const {
+        std::string pages;
+        for (const std::string& line : Lines(BrowserLog())) {
+            if (!pages.empty()) pages += ";";
+            pages += line.substr(0, line.find('|'));
+        }
+        return pages;
+    }
+
     bool Start() {
         STARTUPINFOA startup = {};
         startup.cb = sizeof startup;
@@ -160,6 +216,12 @@ private:
             if (WaitForSingleObject(process.hProcess, step.number) != WAIT_OBJECT_0)
                 Fail("the program did not end within " + std::to_string(step.number) + " ms");
             break;
+        case Act::ExpectPages:
+            // The browser starts on its own; give it a moment, then make sure no more come.
+            WaitUntil([&] { return Pages().size() >= strlen(step.text); }, 5000);
+            Sleep(300);
+            if (Pages() != step.text) Fail("browser pages were \"" + Pages() + "\", expected \"" + step.text + "\"");
+            break;
         }
     }
 
@@ -213,6 +275,7 @@ int main(int argc, char** argv) {
         fprintf(stderr, "usage: form_driver PROGRAM OUTPUT_FOLDER\n");
         return 2;
     }
+    PrepareDesktop(argv[2]);
     int passed = 0, failed = 0;
     for (const Scenario& scenario : Scenarios()) {
         Run run(argv[1], argv[2]);

@@ -1,3 +1,5 @@
+#include <winsock2.h>
+
 #include "http/PostForm.h"
 
 #include <gtest/gtest.h>

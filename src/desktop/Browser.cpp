@@ -1,0 +1,93 @@
+#include "desktop/Browser.h"
+
+#include <windows.h>
+
+#include <string.h>
+
+#include "core/Text.h"
+#include "desktop/BrowserCommand.h"
+#include "desktop/ErrorBox.h"
+#include "desktop/RegistryReader.h"
+
+char* browserPath = nullptr;
+
+namespace {
+
+char* HeapCopy(const Text& text) {
+    char* copy = new char[static_cast<size_t>(text.Length()) + 1];
+    memcpy(copy, text.Data(), static_cast<size_t>(text.Length()) + 1);
+    return copy;
+}
+
+// Taking a Text out of the registry: the reader hands back a heap string.
+bool ReadClassesRootText(RegistryReader& reader, const char* subkey, Text& value) {
+    char* read = nullptr;
+    if (!reader.ReadText(read, HKEY_CLASSES_ROOT, subkey, "")) return false;
+    value = read;
+    delete[] read;
+    return true;
+}
+
+// One lookup and start at a time. A spin lock needs no set-up before first
+// use and exists on every Windows; waits are rare and short.
+volatile LONG browserBusy = 0;
+
+struct BrowserTurn {
+    BrowserTurn() {
+        while (InterlockedExchange(&browserBusy, 1) != 0) Sleep(10);
+    }
+    ~BrowserTurn() { InterlockedExchange(&browserBusy, 0); }
+};
+
+}  // namespace
+
+bool FindBrowser(char*& out) {
+    RegistryReader reader;
+    Text command;
+    Text fileClass;
+    bool found = ReadClassesRootText(reader, ".htm", fileClass);
+    if (found) {
+        if (fileClass.CharAt(fileClass.Length() - 1) == '\\') fileClass = fileClass.Left(fileClass.Length() - 1);
+        fileClass.Append("\\shell\\open\\command");
+        found = ReadClassesRootText(reader, fileClass.Data(), command);
+    }
+    if (!found) {
+        ShowError(reader.Message());
+        return false;
+    }
+    delete[] out;
+    out = HeapCopy(ProgramPathFromCommand(command));
+    return true;
+}
+
+bool IsNotNtPlatform() {
+    OSVERSIONINFOA version = {};
+    version.dwOSVersionInfoSize = sizeof version;
+    GetVersionExA(&version);
+    return version.dwPlatformId != VER_PLATFORM_WIN32_NT;
+}
+
+bool LaunchBrowser(const char* programPath, const char* pageUrl) {
+    char desktop[] = "WinSta0\\Default";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.lpDesktop = IsNotNtPlatform() ? nullptr : desktop;
+    startup.wShowWindow = SW_SHOW;
+
+    // A blank first, so that the address is the first argument after the program name.
+    const Text arguments = Text(" ") + pageUrl;
+    char* commandLine = HeapCopy(arguments);  // CreateProcessA may write to it
+    PROCESS_INFORMATION process = {};
+    const bool started = CreateProcessA(programPath, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                        &startup, &process) != FALSE;
+    delete[] commandLine;
+    if (!started) return false;
+    CloseHandle(process.hProcess);  // the program never waits for the browser
+    CloseHandle(process.hThread);
+    return true;
+}
+
+bool OpenPage(const char* pageUrl) {
+    BrowserTurn turn;
+    return FindBrowser(browserPath) && LaunchBrowser(browserPath, pageUrl);
+}

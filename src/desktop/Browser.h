@@ -1,0 +1,18 @@
+#pragma once
+
+// The browser's program path from the last successful lookup (heap string), or null.
+extern char* browserPath;
+
+// Finds the program registered to open .htm files. On success `out` is
+// replaced by a fresh heap copy of its path; on failure the user is told why.
+bool FindBrowser(char*& out);
+
+// Starts programPath with pageUrl as its first argument; true when it started.
+bool LaunchBrowser(const char* programPath, const char* pageUrl);
+
+// True on the Windows 9x family, false on NT.
+bool IsNotNtPlatform();
+
+// Looks the browser up into browserPath and starts it on pageUrl. Safe to call
+// from the form's thread and the worker at once: one lookup and start at a time.
+bool OpenPage(const char* pageUrl);

@@ -1,0 +1,62 @@
+#include "desktop/RegistryReader.h"
+
+#include <string.h>
+
+#include "desktop/SystemErrorText.h"
+
+namespace {
+
+// Closes the opened key on every path.
+struct OpenKey {
+    HKEY key = nullptr;
+    ~OpenKey() {
+        if (key) RegCloseKey(key);
+    }
+};
+
+}  // namespace
+
+Text RegistryErrorText(LONG code) {
+    char* system = FormatSystemMessage(static_cast<DWORD>(code));
+    if (system) {
+        Text text(system);
+        LocalFree(system);
+        return text;
+    }
+    char fallback[80];
+    wsprintfA(fallback, "The system cannot find error message for error number %d", static_cast<int>(code));
+    return Text(fallback);
+}
+
+bool RegistryReader::Fail(LONG code) {
+    message = RegistryErrorText(code);
+    return false;
+}
+
+bool RegistryReader::ReadText(char*& out, HKEY root, const char* subkey, const char* valueName) {
+    OpenKey opened;
+    LONG result = RegOpenKeyExA(root, subkey, 0, KEY_READ, &opened.key);
+    if (result != ERROR_SUCCESS) {
+        opened.key = nullptr;
+        return Fail(result);
+    }
+    DWORD type = 0, size = 0;
+    result = RegQueryValueExA(opened.key, valueName, nullptr, &type, nullptr, &size);
+    if (result != ERROR_SUCCESS) return Fail(result);
+    if (size == 0 || type != REG_SZ) {
+        message = "The type you specified mismatch with registry value type";
+        return false;
+    }
+    char* value = new char[size + 1];
+    result = RegQueryValueExA(opened.key, valueName, nullptr, &type, reinterpret_cast<BYTE*>(value), &size);
+    if (result != ERROR_SUCCESS) {
+        delete[] value;
+        return Fail(result);
+    }
+    value[size] = '\0';  // a stored string need not carry its terminator
+    const size_t length = strlen(value);
+    out = new char[length + 1];
+    memcpy(out, value, length + 1);
+    delete[] value;
+    return true;
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <windows.h>
+
+#include "core/Text.h"
+
+// Reads one text value from the registry and keeps the reason when it fails.
+class RegistryReader {
+public:
+    RegistryReader() {}
+    virtual ~RegistryReader() {}
+    RegistryReader(const RegistryReader&) = delete;
+    RegistryReader& operator=(const RegistryReader&) = delete;
+
+    // On success `out` receives a fresh heap copy (delete[] by the caller) of
+    // the REG_SZ value; on failure `out` is left alone and Message() says why.
+    bool ReadText(char*& out, HKEY root, const char* subkey, const char* valueName);
+
+    // Changes only when a read fails.
+    const char* Message() const { return message.Data(); }
+
+private:
+    bool Fail(LONG code);
+    Text message;
+};
+
+// The reader's text for a registry error code: the system's, or a fallback with the code.
+Text RegistryErrorText(LONG code);

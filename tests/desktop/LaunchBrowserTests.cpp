@@ -1,0 +1,50 @@
+#include "desktop/Browser.h"
+
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+
+#include <fstream>
+#include <string>
+
+#include "support/TempFolder.h"
+#include "support/WindowProbe.h"
+
+namespace {
+
+std::string BesideThisProgram(const char* name) {
+    char self[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    std::string path(self);
+    return path.substr(0, path.rfind('\\') + 1) + name;
+}
+
+// The recording browser's log: one line per start.
+std::string WaitForRecord(const std::string& log) {
+    std::string line;
+    WaitUntil([&] {
+        std::ifstream in(log);
+        return static_cast<bool>(std::getline(in, line));
+    }, 10000);
+    return line;
+}
+
+// DR_EXPECT_PLATFORM=win98 when Wine reports Windows 98 to this program.
+TEST(LaunchBrowser, StartsTheProgramOnThePageWithThePlatformsDesktop) {
+    const char* expected = getenv("DR_EXPECT_PLATFORM");
+    const bool win98 = expected && std::string(expected) == "win98";
+    ASSERT_EQ(win98, IsNotNtPlatform());
+
+    TempFolder folder;
+    const std::string log = folder.Path() + "\\browser.log";
+    SetEnvironmentVariableA("DR_BROWSER_LOG", log.c_str());
+    ASSERT_TRUE(LaunchBrowser(BesideThisProgram("fake_browser.exe").c_str(), "http://www.example.com/page"));
+    const std::string record = WaitForRecord(log);
+    const std::string desktop = win98 ? "(none)" : "WinSta0\\Default";
+    EXPECT_EQ("http://www.example.com/page|" + desktop + "| http://www.example.com/page", record);
+
+    EXPECT_FALSE(LaunchBrowser(BesideThisProgram("no_such_browser.exe").c_str(), "http://www.example.com/"));
+    EXPECT_FALSE(LaunchBrowser("", "http://www.example.com/"));
+}
+
+}  // namespace

@@ -1,0 +1,92 @@
+#include "desktop/RegistryReader.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "desktop/Browser.h"
+#include "desktop/SystemErrorText.h"
+#include "support/TestRegistry.h"
+
+namespace {
+
+const char kTestKey[] = "Software\\DownloadRequestTests";
+
+class RegistryReaderTest : public ::testing::Test {
+protected:
+    void TearDown() override { RegDeleteTreeA(HKEY_CURRENT_USER, kTestKey); }
+};
+
+TEST_F(RegistryReaderTest, ReadsStringValuesOnly) {
+    const char mismatch[] = "The type you specified mismatch with registry value type";
+    struct Case {
+        const char* name;
+        DWORD type;
+        std::string stored;  // the bytes as stored, terminator included or not
+        bool read;
+        const char* result;  // the text read, or the message
+    };
+    const Case cases[] = {
+        {"plain", REG_SZ, std::string("C:\\cache\0", 9), true, "C:\\cache"},
+        {"unterminated", REG_SZ, "abc", true, "abc"},
+        {"empty with terminator", REG_SZ, std::string("\0", 1), true, ""},
+        {"empty without terminator", REG_SZ, "", false, mismatch},
+        {"expandable", REG_EXPAND_SZ, std::string("%TEMP%\0", 7), false, mismatch},
+        {"number", REG_DWORD, std::string("\1\0\0\0", 4), false, mismatch},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetRegistryValue(HKEY_CURRENT_USER, kTestKey, c.name, c.type, c.stored);
+        RegistryReader reader;
+        char* out = nullptr;
+        EXPECT_EQ(c.read, reader.ReadText(out, HKEY_CURRENT_USER, kTestKey, c.name));
+        if (c.read) {
+            ASSERT_NE(nullptr, out);
+            EXPECT_STREQ(c.result, out);
+            EXPECT_STREQ("", reader.Message());
+        } else {
+            EXPECT_EQ(nullptr, out);
+            EXPECT_STREQ(c.result, reader.Message());
+        }
+        delete[] out;
+    }
+}
+
+TEST_F(RegistryReaderTest, MissingKeysAndValuesCarryTheSystemText) {
+    RegistryReader reader;
+    char* out = nullptr;
+    EXPECT_FALSE(reader.ReadText(out, HKEY_CURRENT_USER, "Software\\DownloadRequestTests\\Missing", "x"));
+    EXPECT_STREQ(SystemErrorText(ERROR_FILE_NOT_FOUND).Data(), reader.Message());
+    SetRegistryValue(HKEY_CURRENT_USER, kTestKey, "present", REG_SZ, std::string("v\0", 2));
+    EXPECT_FALSE(reader.ReadText(out, HKEY_CURRENT_USER, kTestKey, "absent"));
+    EXPECT_STREQ(SystemErrorText(ERROR_FILE_NOT_FOUND).Data(), reader.Message());
+    EXPECT_EQ(nullptr, out);
+    EXPECT_TRUE(reader.ReadText(out, HKEY_CURRENT_USER, kTestKey, "present"));
+    EXPECT_STREQ(SystemErrorText(ERROR_FILE_NOT_FOUND).Data(), reader.Message());  // kept after a success
+    delete[] out;
+}
+
+TEST(RegistryErrorText, FallsBackToTheSignedCode) {
+    EXPECT_STREQ("The system cannot find error message for error number 536914893",
+                 RegistryErrorText(0x2000ABCD).Data());
+    EXPECT_STREQ("The system cannot find error message for error number -536826931",
+                 RegistryErrorText(static_cast<LONG>(0xE000ABCD)).Data());
+}
+
+TEST(FindBrowser, FollowsTheHtmClassToItsOpenCommand) {
+    SavedRegistryValue htm(HKEY_CLASSES_ROOT, ".htm", "");
+    SetRegistryValue(HKEY_CLASSES_ROOT, ".htm", "", REG_SZ, std::string("DownloadRequestTests.page\\\0", 27));
+    SetRegistryValue(HKEY_CLASSES_ROOT, "DownloadRequestTests.page\\shell\\open\\command", "", REG_SZ,
+                     std::string("\"C:\\Web Browser\\web.exe\" -page \"%1\"") + '\0');
+    char* path = nullptr;
+    ASSERT_TRUE(FindBrowser(path));
+    EXPECT_STREQ("C:\\Web Browser\\web.exe", path);
+    SetRegistryValue(HKEY_CLASSES_ROOT, "DownloadRequestTests.page\\shell\\open\\command", "", REG_SZ,
+                     std::string("C:\\web.exe %1") + '\0');
+    ASSERT_TRUE(FindBrowser(path));  // a later lookup replaces the path
+    EXPECT_STREQ("C:\\web.exe", path);
+    delete[] path;
+    RegDeleteTreeA(HKEY_CLASSES_ROOT, "DownloadRequestTests.page");
+}
+
+}  // namespace

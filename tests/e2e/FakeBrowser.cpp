@@ -1,0 +1,21 @@
+// A browser that only records how it was started: one line per start, appended
+// to the file named by DR_BROWSER_LOG:  first argument|desktop|command line
+// (Wine hands a child an empty desktop name when its parent set none.)
+#include <windows.h>
+
+#include <stdio.h>
+#include <stdlib.h>
+
+int main(int argc, char** argv) {
+    const char* log = getenv("DR_BROWSER_LOG");
+    if (!log) return 1;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    GetStartupInfoA(&startup);
+    FILE* out = fopen(log, "a");
+    if (!out) return 1;
+    fprintf(out, "%s|%s|%s\n", argc > 1 ? argv[1] : "(none)", startup.lpDesktop && *startup.lpDesktop ? startup.lpDesktop : "(none)",
+            GetCommandLineA());
+    fclose(out);
+    return 0;
+}
