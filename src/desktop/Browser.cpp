@@ -8,6 +8,7 @@
 #include "desktop/BrowserCommand.h"
 #include "desktop/ErrorBox.h"
 #include "desktop/RegistryReader.h"
+#include "desktop/TurnLock.h"
 
 char* browserPath = nullptr;
 
@@ -28,16 +29,9 @@ bool ReadClassesRootText(RegistryReader& reader, const char* subkey, Text& value
     return true;
 }
 
-// One lookup and start at a time. A spin lock needs no set-up before first
-// use and exists on every Windows; waits are rare and short.
+// One lookup and start at a time: the form's thread and the worker may both
+// open a page at the same moment, and each replaces browserPath.
 volatile LONG browserBusy = 0;
-
-struct BrowserTurn {
-    BrowserTurn() {
-        while (InterlockedExchange(&browserBusy, 1) != 0) Sleep(10);
-    }
-    ~BrowserTurn() { InterlockedExchange(&browserBusy, 0); }
-};
 
 }  // namespace
 
@@ -88,6 +82,6 @@ bool LaunchBrowser(const char* programPath, const char* pageUrl) {
 }
 
 bool OpenPage(const char* pageUrl) {
-    BrowserTurn turn;
+    TurnLock turn(browserBusy);
     return FindBrowser(browserPath) && LaunchBrowser(browserPath, pageUrl);
 }

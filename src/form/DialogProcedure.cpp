@@ -6,6 +6,7 @@
 #include "form/ProgramState.h"
 #include "form/VendorUrls.h"
 #include "resource.h"
+#include "submit/SubmissionWorker.h"
 
 namespace {
 
@@ -25,8 +26,15 @@ void ReadCachePath() {
 }
 
 void Submit() {
+    // One submission per form: a second request before the worker has disabled
+    // the button must not refill the lists the worker is reading.
+    if (workerThread) return;
     if (!CollectForm()) return;
     ReadCachePath();
+    workerThread = CreateThread(nullptr, 0, SubmissionWorker, nullptr, 0, &workerThreadId);
+    if (!workerThread) return;
+    // While the worker runs, no control holds the focus.
+    SetFocus(nullptr);
 }
 
 void CloseUnsent(HWND window) {

@@ -16,7 +16,8 @@ const int32_t kReadSize = 1024;                // reads in a loop when no usable
 const int32_t kLargestWholeBody = 1024 * 1024;  // a larger announced length is read in a loop too
 const char kSendFailed[] = "Error Sending the Information to Server.";
 
-// The three WinInet handles of one exchange, closed in this order on every path.
+// The three WinInet handles of one exchange, closed in this order on every
+// path: by the destructor on the way out, or earlier by Close().
 struct Exchange {
     HINTERNET root = nullptr;
     HINTERNET connection = nullptr;
@@ -126,14 +127,12 @@ int PostForm(const Text& url, Text& error) {
     exchange.request = HttpOpenRequestA(exchange.connection, "POST", path.Data(), nullptr, nullptr, nullptr,
                                         scheme == kSchemeHttps ? kHttpsRequestFlags : kHttpRequestFlags, 0);
     if (!exchange.request) {
-        exchange.Close();
         error = "Error Sending request to the server";
         return 0;
     }
 
     const Text sendError = SendForm(exchange.request);
     if (!sendError.IsEmpty()) {
-        exchange.Close();
         error = sendError;
         return 0;
     }
@@ -141,7 +140,6 @@ int PostForm(const Text& url, Text& error) {
     DWORD status = 0;
     DWORD size = sizeof status;
     if (!HttpQueryInfoA(exchange.request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr)) {
-        exchange.Close();
         error = "Error Opening Response Page";
         return 0;
     }

@@ -1,8 +1,44 @@
 #include "http/ScratchFile.h"
 
+#include <fcntl.h>
+#include <io.h>
+
+#include "desktop/TurnLock.h"
+
+namespace {
+
+// Like fopen(path, "w"), text mode, but shared for deletion: the file can be
+// removed while a worker the program no longer waits for still writes to it.
+FILE* CreateForWriting(const char* path) {
+    const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE;
+    HANDLE handle = CreateFileA(path, GENERIC_WRITE, share | FILE_SHARE_DELETE, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {  // Windows 9x knows no shared deletion
+        handle = CreateFileA(path, GENERIC_WRITE, share, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    }
+    if (handle == INVALID_HANDLE_VALUE) return nullptr;
+    const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_TEXT);
+    if (descriptor < 0) {
+        CloseHandle(handle);
+        return nullptr;
+    }
+    FILE* stream = _fdopen(descriptor, "w");
+    if (!stream) _close(descriptor);
+    return stream;
+}
+
+}  // namespace
+
 void ScratchFile::Open(const char* path) {
     Close();
-    file = fopen(path, "w");
+    TurnLock turn(busy);
+    if (!abandoned) file = CreateForWriting(path);
+}
+
+void ScratchFile::Abandon(const char* path) {
+    TurnLock turn(busy);
+    abandoned = true;
+    DeleteFileA(path);
 }
 
 void ScratchFile::Write(const char* text) {

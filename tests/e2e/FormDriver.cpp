@@ -12,6 +12,7 @@
 #include <string.h>
 
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,11 @@ enum class Act {
     Screenshot,      // text: file name without extension
     ExpectExit,      // number: within this many milliseconds
     ExpectPages,     // text: the pages the browser was started on, ";" between them
+    ExpectVisible,   // control
+    ExpectDisabled,  // control
+    ExpectNoFocus,   // no control of the form holds the focus
+    ExpectScratch,   // number: 1 when the scratch file must exist, 0 when it must not
+    ExpectPosts,     // number of requests the service received; text: the first one's body, if given
 };
 
 struct Step {
@@ -55,14 +61,59 @@ Step ExpectPosition(int leftTop) { return {Act::ExpectPosition, 0, nullptr, left
 Step Screenshot(const char* name) { return {Act::Screenshot, 0, name, 0}; }
 Step ExpectExit(int withinMs) { return {Act::ExpectExit, 0, nullptr, withinMs}; }
 Step ExpectPages(const char* pages) { return {Act::ExpectPages, 0, pages, 0}; }
+Step ExpectVisible(int control) { return {Act::ExpectVisible, control, nullptr, 0}; }
+Step ExpectDisabled(int control) { return {Act::ExpectDisabled, control, nullptr, 0}; }
+Step ExpectNoFocus() { return {Act::ExpectNoFocus, 0, nullptr, 0}; }
+Step ExpectScratch(bool present) { return {Act::ExpectScratch, 0, nullptr, present ? 1 : 0}; }
+Step ExpectPosts(int count, const char* body = nullptr) { return {Act::ExpectPosts, 0, body, count}; }
+
+// How the service answers in a scenario.
+enum class Service { None, Accepts, Refuses, Stalls };
+
+const char kBody[] =
+    "EmailAddress=jo%40example%2ecom&EmailType=2&rootURL=http%3a%2f%2f127%2e0%2e0%2e1%2f&SelectProduct=2"
+    "&HowReached=Other&FullName=Jo%20Bloggs&Phone=0123\r\n";
 
 struct Scenario {
     const char* name;
     std::vector<Step> steps;
+    Service service = Service::None;
 };
 
+std::vector<Step> Join(std::vector<Step> first, const std::vector<Step>& then) {
+    first.insert(first.end(), then.begin(), then.end());
+    return first;
+}
+
 const std::vector<Scenario>& Scenarios() {
+    const std::vector<Step> fill = {Type(IDC_EMAIL, "jo@example.com"), Type(IDC_FULL_NAME, "Jo Bloggs"),
+                                    Type(IDC_PHONE, "0123")};
     static const std::vector<Scenario> scenarios = {
+        {"an accepted form opens the thank-you page",
+         Join(fill, {Click(IDC_REQUEST_DOWNLOAD), ExpectExit(15000), ExpectPosts(1, kBody),
+                     ExpectPages(kThankYouPageUrl), ExpectScratch(false)}),
+         Service::Accepts},
+        {"nothing listening: the reason and the advice, no page",
+         Join(fill, {Key(VK_RETURN),
+                     ExpectError("Error Sending the Information to Server. Please Check your Network Settings and "
+                                 "Try Again."),
+                     ExpectExit(5000), ExpectPages("")})},
+        {"a refusal is reported, not taken for success",
+         Join(fill, {Click(IDC_REQUEST_DOWNLOAD),
+                     ExpectError("The Server Could Not Accept the Information (Status 500). Please Check your "
+                                 "Network Settings and Try Again."),
+                     ExpectExit(5000), ExpectPosts(1), ExpectPages(""), ExpectScratch(false)}),
+         Service::Refuses},
+        {"closed while the service stalls: home page, prompt end, no scratch file",
+         Join(fill, {Click(IDC_REQUEST_DOWNLOAD), ExpectVisible(IDC_WAIT_LABEL), ExpectDisabled(IDC_REQUEST_DOWNLOAD),
+                     ExpectDisabled(IDC_EMAIL), ExpectDisabled(IDC_FULL_NAME), ExpectDisabled(IDC_PHONE),
+                     ExpectNoFocus(), ExpectScratch(true), Screenshot("waiting"), Click(IDC_CANCEL), ExpectExit(5000),
+                     ExpectPages(kHomePageUrl), ExpectScratch(false)}),
+         Service::Stalls},
+        {"a click and Enter at once post the form once",
+         Join(fill, {Click(IDC_REQUEST_DOWNLOAD), Key(VK_RETURN), Key(VK_RETURN), ExpectExit(15000), ExpectPosts(1),
+                     ExpectPages(kThankYouPageUrl)}),
+         Service::Accepts},
         {"validation, focus and Enter",
          {ExpectPosition(110), ExpectFocus(IDC_EMAIL), Screenshot("form"),
           Click(IDC_REQUEST_DOWNLOAD), ExpectError("Please Provide a Valid Email."), ExpectFocus(IDC_EMAIL),
@@ -100,19 +151,46 @@ void PrepareDesktop(const std::string& output) {
                      "\"" + BesideThisProgram("fake_browser.exe") + "\" \"%1\"" + '\0');
     const std::string cache = output + "\\cache";
     CreateDirectoryA(cache.c_str(), nullptr);
-    SetRegistryValue(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
-                     "Cache", REG_SZ, cache + '\0');
+    // The shell rewrites "Shell Folders" from "User Shell Folders" whenever it is
+    // asked for a folder (WinInet asks for its cache), so both are set.
+    for (const char* key : {"Shell Folders", "User Shell Folders"}) {
+        SetRegistryValue(HKEY_CURRENT_USER,
+                         (std::string("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\") + key).c_str(),
+                         "Cache", REG_SZ, cache + '\0');
+    }
     SetEnvironmentVariableA("DR_BROWSER_LOG", (output + "\\browser.log").c_str());
+}
+
+std::unique_ptr<ScriptedServer> StartService(Service service) {
+    if (service == Service::None) return nullptr;
+    auto server = std::make_unique<ScriptedServer>(TEST_CRM_PORT);
+    const std::string page = "<html><body>Thank you.\nCheck your mail.</body></html>\n";
+    switch (service) {
+    case Service::Refuses:
+        server->Script({{HttpReply(500, "Content-Length: 6\r\n", "sorry\n")}});
+        break;
+    case Service::Stalls:  // the head and a little of the body, then silence
+        server->Script({{HttpReply(200, "Content-Length: 100000\r\n", "<html>"), Reply::End::Hold}});
+        break;
+    default:
+        server->Script({{HttpReply(200, "Content-Length: " + std::to_string(page.size()) + "\r\n", page)}});
+        break;
+    }
+    return server;
 }
 
 class Run {
 public:
     Run(const std::string& program, const std::string& output) : program(program), output(output) {
         DeleteFileA(BrowserLog().c_str());
+        DeleteFileA(ScratchPath().c_str());
     }
 
     bool Play(const Scenario& scenario) {
         failure.clear();
+        server = StartService(scenario.service);
+        if (scenario.service != Service::None && !server->Listening())
+            return Fail("the service could not listen on port " + std::to_string(TEST_CRM_PORT));
         if (!Start()) return Fail("the program did not start");
         form = WaitForDialog(process.dwProcessId, kCaption, 15000);
         if (!form) Fail("the form did not appear");
@@ -134,6 +212,7 @@ public:
 
 private:
     std::string BrowserLog() const { return output + "\\browser.log"; }
+    std::string ScratchPath() const { return output + "\\cache\\my_download_temp.htm"; }
 
     // The first argument of every start of the recording browser.
     std::string Pages() const {
@@ -222,6 +301,36 @@ private:
             Sleep(300);
             if (Pages() != step.text) Fail("browser pages were \"" + Pages() + "\", expected \"" + step.text + "\"");
             break;
+        case Act::ExpectVisible:
+            if (!WaitUntil([&] { return IsWindowVisible(Control(step.control)) != FALSE; }, 5000))
+                Fail("control " + std::to_string(step.control) + " never showed");
+            break;
+        case Act::ExpectDisabled:
+            if (!WaitUntil([&] { return IsWindowEnabled(Control(step.control)) == FALSE; }, 5000))
+                Fail("control " + std::to_string(step.control) + " stayed enabled");
+            break;
+        case Act::ExpectNoFocus:
+            Sleep(200);
+            if (Focused() && IsChild(form, Focused())) Fail("a control held the focus");
+            break;
+        case Act::ExpectScratch: {
+            auto exists = [&] { return GetFileAttributesA(ScratchPath().c_str()) != INVALID_FILE_ATTRIBUTES; };
+            const bool wanted = step.number != 0;
+            if (!WaitUntil([&] { return exists() == wanted; }, 5000))
+                Fail(wanted ? "no scratch file appeared" : "a scratch file was left behind");
+            break;
+        }
+        case Act::ExpectPosts: {
+            const auto requests = server ? server->Requests() : std::vector<std::string>();
+            if (static_cast<int>(requests.size()) != step.number) {
+                Fail("the service received " + std::to_string(requests.size()) + " requests");
+            } else if (step.text) {
+                const std::string& request = requests[0];
+                const std::string body = request.substr(request.find("\r\n\r\n") + 4);
+                if (body != step.text) Fail("the service received the body \"" + body + "\"");
+            }
+            break;
+        }
         }
     }
 
@@ -264,6 +373,7 @@ private:
     }
 
     std::string program, output, failure;
+    std::unique_ptr<ScriptedServer> server;
     PROCESS_INFORMATION process = {};
     HWND form = nullptr;
 };

@@ -1,0 +1,47 @@
+#include "submit/SubmissionWorker.h"
+
+#include "core/Text.h"
+#include "desktop/Browser.h"
+#include "desktop/ErrorBox.h"
+#include "form/ProgramState.h"
+#include "form/VendorUrls.h"
+#include "http/PostForm.h"
+#include "http/ScratchFile.h"
+#include "resource.h"
+
+namespace {
+
+const DWORD kFinishingWorkerWaitMs = 2000;  // a worker that has closed the form only has to return
+
+}  // namespace
+
+DWORD WINAPI SubmissionWorker(LPVOID) {
+    const Text scratchPath = ScratchFilePath(cachePath);
+
+    frameWindow.ShowControl(IDC_WAIT_LABEL, SW_SHOW);
+    frameWindow.EnableControl(IDC_REQUEST_DOWNLOAD, false);
+    frameWindow.EnableControl(IDC_EMAIL, false);
+    frameWindow.EnableControl(IDC_FULL_NAME, false);
+    frameWindow.EnableControl(IDC_PHONE, false);
+
+    Text error;
+    PostForm(Text(kEndpointUrl), error);  // only the message decides
+    if (error.IsEmpty()) {
+        OpenPage(kThankYouPageUrl);
+    } else {
+        error.Append(" Please Check your Network Settings and Try Again.");
+        ShowError(error.Data());
+    }
+
+    DeleteFileA(scratchPath.Data());
+    submitted = true;  // before the close, so that closing opens no page
+    frameWindow.Close();
+    return 1;
+}
+
+void EndSubmission() {
+    if (!workerThread) return;
+    if (WaitForSingleObject(workerThread, submitted ? kFinishingWorkerWaitMs : 0) == WAIT_OBJECT_0) return;
+    scratchFile.Abandon(ScratchFilePath(cachePath).Data());
+    ExitProcess(0);  // ends the worker first; nothing it uses has been destroyed
+}
