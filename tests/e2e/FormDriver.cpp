@@ -4,7 +4,9 @@
 // The driver registers a recording browser for .htm files and a cache folder of
 // its own in the test prefix, and plays the vendor's service on loopback.
 //
-//   form_driver.exe PROGRAM OUTPUT_FOLDER
+//   form_driver.exe PROGRAM OUTPUT_FOLDER                 the scenarios against a scripted service
+//   form_driver.exe PROGRAM OUTPUT_FOLDER --real-service  one submission to a service already running
+//   form_driver.exe PROGRAM OUTPUT_FOLDER --walk-through  the same, slowly, with a screenshot of each step
 #include <winsock2.h>
 #include <windows.h>
 
@@ -34,7 +36,8 @@ enum class Act {
     ExpectError,     // text: a message box "Error" with this text, then OK
     ExpectFocus,     // control
     ExpectPosition,  // number: left and top in screen pixels
-    Screenshot,      // text: file name without extension
+    Screenshot,      // text: file name without extension; number 1: the whole screen
+    WaitForError,    // a message box "Error" is showing (left open)
     ExpectExit,      // number: within this many milliseconds
     ExpectPages,     // text: the pages the browser was started on, ";" between them
     ExpectVisible,   // control
@@ -59,6 +62,8 @@ Step ExpectError(const char* text) { return {Act::ExpectError, 0, text, 0}; }
 Step ExpectFocus(int control) { return {Act::ExpectFocus, control, nullptr, 0}; }
 Step ExpectPosition(int leftTop) { return {Act::ExpectPosition, 0, nullptr, leftTop}; }
 Step Screenshot(const char* name) { return {Act::Screenshot, 0, name, 0}; }
+Step ScreenshotAll(const char* name) { return {Act::Screenshot, 0, name, 1}; }
+Step WaitForError() { return {Act::WaitForError, 0, nullptr, 0}; }
 Step ExpectExit(int withinMs) { return {Act::ExpectExit, 0, nullptr, withinMs}; }
 Step ExpectPages(const char* pages) { return {Act::ExpectPages, 0, pages, 0}; }
 Step ExpectVisible(int control) { return {Act::ExpectVisible, control, nullptr, 0}; }
@@ -68,7 +73,7 @@ Step ExpectScratch(bool present) { return {Act::ExpectScratch, 0, nullptr, prese
 Step ExpectPosts(int count, const char* body = nullptr) { return {Act::ExpectPosts, 0, body, count}; }
 
 // How the service answers in a scenario.
-enum class Service { None, Accepts, Refuses, Stalls };
+enum class Service { None, Accepts, Refuses, Stalls, AlreadyRunning };
 
 const char kBody[] =
     "EmailAddress=jo%40example%2ecom&EmailType=2&rootURL=http%3a%2f%2f127%2e0%2e0%2e1%2f&SelectProduct=2"
@@ -85,9 +90,24 @@ std::vector<Step> Join(std::vector<Step> first, const std::vector<Step>& then) {
     return first;
 }
 
+const std::vector<Step> fill = {Type(IDC_EMAIL, "jo@example.com"), Type(IDC_FULL_NAME, "Jo Bloggs"),
+                                Type(IDC_PHONE, "0123")};
+
+const Scenario kRealService = {
+    "the vendor service takes the form",
+    Join(fill, {Click(IDC_REQUEST_DOWNLOAD), ExpectExit(30000), ExpectPages(kThankYouPageUrl), ExpectScratch(false)}),
+    Service::AlreadyRunning};
+
+const Scenario kWalkThrough = {
+    "walk-through",
+    {ScreenshotAll("1-form"), Type(IDC_EMAIL, "jo.example.com"), Type(IDC_FULL_NAME, "Jo Bloggs"),
+     Click(IDC_REQUEST_DOWNLOAD), WaitForError(), ScreenshotAll("2-invalid-address"),
+     ExpectError("Please Provide a Valid Email."), Type(IDC_EMAIL, "jo@example.com"), Type(IDC_PHONE, "0123"),
+     ScreenshotAll("3-filled-in"), Click(IDC_REQUEST_DOWNLOAD), ExpectVisible(IDC_WAIT_LABEL),
+     ScreenshotAll("4-sending"), ExpectExit(60000), ExpectPages(kThankYouPageUrl)},
+    Service::AlreadyRunning};
+
 const std::vector<Scenario>& Scenarios() {
-    const std::vector<Step> fill = {Type(IDC_EMAIL, "jo@example.com"), Type(IDC_FULL_NAME, "Jo Bloggs"),
-                                    Type(IDC_PHONE, "0123")};
     static const std::vector<Scenario> scenarios = {
         {"an accepted form opens the thank-you page",
          Join(fill, {Click(IDC_REQUEST_DOWNLOAD), ExpectExit(15000), ExpectPosts(1, kBody),
@@ -162,7 +182,7 @@ void PrepareDesktop(const std::string& output) {
 }
 
 std::unique_ptr<ScriptedServer> StartService(Service service) {
-    if (service == Service::None) return nullptr;
+    if (service == Service::None || service == Service::AlreadyRunning) return nullptr;
     auto server = std::make_unique<ScriptedServer>(TEST_CRM_PORT);
     const std::string page = "<html><body>Thank you.\nCheck your mail.</body></html>\n";
     switch (service) {
@@ -189,7 +209,7 @@ public:
     bool Play(const Scenario& scenario) {
         failure.clear();
         server = StartService(scenario.service);
-        if (scenario.service != Service::None && !server->Listening())
+        if (server && !server->Listening())
             return Fail("the service could not listen on port " + std::to_string(TEST_CRM_PORT));
         if (!Start()) return Fail("the program did not start");
         form = WaitForDialog(process.dwProcessId, kCaption, 15000);
@@ -289,7 +309,10 @@ private:
             break;
         }
         case Act::Screenshot:
-            SaveScreenshot(step.text);
+            SaveScreenshot(step.text, step.number != 0);
+            break;
+        case Act::WaitForError:
+            if (!WaitForDialog(process.dwProcessId, "Error", 15000)) Fail("no message box appeared");
             break;
         case Act::ExpectExit:
             if (WaitForSingleObject(process.hProcess, step.number) != WAIT_OBJECT_0)
@@ -334,11 +357,11 @@ private:
         }
     }
 
-    // The form's area of the screen as a 24-bit BMP; the test converts it to PNG.
-    void SaveScreenshot(const char* name) {
+    // The form's area of the screen (or all of it) as a 24-bit BMP; the test converts it to PNG.
+    void SaveScreenshot(const char* name, bool wholeScreen) {
         Sleep(300);  // let the form finish painting
-        RECT frame = {};
-        GetWindowRect(form, &frame);
+        RECT frame = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+        if (!wholeScreen) GetWindowRect(form, &frame);
         const int width = frame.right - frame.left, height = frame.bottom - frame.top;
         HDC screen = GetDC(nullptr);
         HDC memory = CreateCompatibleDC(screen);
@@ -386,8 +409,12 @@ int main(int argc, char** argv) {
         return 2;
     }
     PrepareDesktop(argv[2]);
+    const std::string mode = argc > 3 ? argv[3] : "";
+    std::vector<Scenario> chosen = Scenarios();
+    if (mode == "--real-service") chosen = {kRealService};
+    if (mode == "--walk-through") chosen = {kWalkThrough};
     int passed = 0, failed = 0;
-    for (const Scenario& scenario : Scenarios()) {
+    for (const Scenario& scenario : chosen) {
         Run run(argv[1], argv[2]);
         if (run.Play(scenario)) {
             ++passed;

@@ -1,0 +1,184 @@
+"""The vendor service: what it takes, what it refuses, what it keeps."""
+import email
+import email.policy
+import os
+import socket
+import subprocess
+import tempfile
+import threading
+import unittest
+import urllib.error
+import urllib.parse
+import urllib.request
+from pathlib import Path
+
+from service.vendor_service import MAX_BODY, Service, Store
+
+FORM = [("EmailAddress", "jo@example.com"), ("EmailType", "2"), ("rootURL", "http://127.0.0.1/"),
+        ("SelectProduct", "2"), ("HowReached", "Other"), ("FullName", "Jo Bloggs"), ("Phone", "0123")]
+
+
+def encode(pairs):
+    """The body as the program builds it: every byte but letters and digits escaped, CR LF at the end."""
+    return ("&".join(f"{name}={urllib.parse.quote(value, safe='', encoding='cp1252')}" for name, value in pairs)
+            + "\r\n").encode()
+
+
+class Running:
+    """The service on a free loopback port, in a thread of the test."""
+
+    def __init__(self, data):
+        self.service = Service(0, data)
+        self.service.quiet = True
+        self.port = self.service.server_address[1]
+        self.thread = threading.Thread(target=self.service.serve_forever, daemon=True)
+        self.thread.start()
+
+    def post(self, body, path="/frmAction/download.aspx?FromSite=yes"):
+        request = urllib.request.Request(f"http://127.0.0.1:{self.port}{path}", data=body, method="POST",
+                                         headers={"Content-Type": "application/x-www-form-urlencoded"})
+        try:
+            with urllib.request.urlopen(request, timeout=10) as answer:
+                return answer.status, answer.read().decode()
+        except urllib.error.HTTPError as refusal:
+            return refusal.code, refusal.read().decode()
+
+    def stop(self):
+        self.service.shutdown()
+        self.service.server_close()
+        self.thread.join()
+
+
+class VendorServiceTest(unittest.TestCase):
+    def setUp(self):
+        self.data = tempfile.TemporaryDirectory()
+        self.running = Running(self.data.name)
+
+    def tearDown(self):
+        self.running.stop()
+        self.data.cleanup()
+
+    def stored(self):
+        store = Store(Path(self.data.name) / "requests.sqlite3")
+        rows = store.all()
+        store.close()
+        return rows
+
+    def test_an_accepted_form_is_stored_and_mailed(self):
+        pairs = FORM[:5] + [("FullName", "Zoë O'Brien & Co"), ("Phone", "")]
+        status, page = self.running.post(encode(pairs))
+        self.assertEqual(200, status, page)
+        [row] = self.stored()
+        self.assertEqual(dict(pairs), {name: row[name] for name, _ in pairs})
+        self.assertEqual("127.0.0.1", row["client"])
+        [mail_file] = (Path(self.data.name) / "outbox").glob("*.eml")
+        mail = email.message_from_bytes(mail_file.read_bytes(), policy=email.policy.default)
+        self.assertEqual("jo@example.com", mail["To"].addresses[0].addr_spec)
+        self.assertIn("/downloads/product/setup.exe", mail.get_content())
+        self.assertIn("Zoë O'Brien & Co", mail.get_content())
+
+    def test_refusals_name_their_reason(self):
+        def changed(name, value):
+            return [(n, value if n == name else v) for n, v in FORM]
+
+        cases = {
+            "Missing field Phone": encode(FORM[:6]),
+            "Unexpected field Coupon": encode(FORM + [("Coupon", "x")]),
+            "more than once": encode(FORM + [("Phone", "1")]),
+            "Field SelectProduct must be": encode(changed("SelectProduct", "3")),
+            "Field rootURL must be": encode(changed("rootURL", "http://elsewhere/")),
+            "has no @": encode(changed("EmailAddress", "jo.example.com")),
+            "larger than": b"EmailAddress=" + b"a" * MAX_BODY,
+            "not URL-encoded": b"EmailAddress",
+        }
+        for reason, body in cases.items():
+            with self.subTest(reason):
+                status, page = self.running.post(body)
+                self.assertEqual(400, status)
+                self.assertIn(reason, page)
+        self.assertEqual(404, self.running.post(encode(FORM), "/frmAction/download.aspx")[0])
+        self.assertEqual([], self.stored())
+
+    def test_twenty_at_once_are_all_stored(self):
+        def post(i):
+            pairs = [(n, f"user{i}@example.com" if n == "EmailAddress" else v) for n, v in FORM]
+            results[i] = self.running.post(encode(pairs))[0]
+
+        results = [None] * 20
+        threads = [threading.Thread(target=post, args=(i,)) for i in range(20)]
+        for thread in threads:
+            thread.start()
+        for thread in threads:
+            thread.join()
+        self.assertEqual([200] * 20, results)
+        self.assertEqual({f"user{i}@example.com" for i in range(20)}, {r["EmailAddress"] for r in self.stored()})
+        self.assertEqual(20, len(list((Path(self.data.name) / "outbox").glob("*.eml"))))
+
+    def test_stored_requests_survive_a_restart(self):
+        self.assertEqual(200, self.running.post(encode(FORM))[0])
+        self.running.stop()
+        self.running = Running(self.data.name)
+        self.assertEqual(200, self.running.post(encode(FORM))[0])
+        self.assertEqual([1, 2], [row["id"] for row in self.stored()])
+
+    def test_mail_goes_out_over_smtp_too(self):
+        received = []
+        listener = socket.create_server(("127.0.0.1", 0))
+
+        def smtp_server():  # just enough SMTP for one message
+            connection, _ = listener.accept()
+            with connection, connection.makefile("rb") as lines:
+                connection.sendall(b"220 test\r\n")
+                for line in lines:
+                    command = line.strip().upper()
+                    if command == b"DATA":
+                        connection.sendall(b"354 go on\r\n")
+                        received.append(b"".join(iter(lines.readline, b".\r\n")))
+                    elif command == b"QUIT":
+                        connection.sendall(b"221 bye\r\n")
+                        return
+                    connection.sendall(b"250 ok\r\n")
+
+        thread = threading.Thread(target=smtp_server, daemon=True)
+        thread.start()
+        self.running.service.smtp = ("127.0.0.1", listener.getsockname()[1])
+        self.assertEqual(200, self.running.post(encode(FORM))[0])
+        thread.join(10)
+        listener.close()
+        self.assertEqual(1, len(received))
+        self.assertIn(b"To: Jo Bloggs <jo@example.com>", received[0])
+
+    def test_pages(self):
+        for path in ("/", "/english/downloads/thankyou.html"):
+            with urllib.request.urlopen(f"http://127.0.0.1:{self.running.port}{path}", timeout=10) as page:
+                self.assertEqual(200, page.status)
+
+
+@unittest.skipUnless(os.environ.get("DR_FORM_DRIVER"), "needs the Windows build and its Wine session")
+class RealProgramTest(unittest.TestCase):
+    """DownloadRequest.exe under Wine posts a form to this service."""
+
+    def test_the_program_posts_to_the_service(self):
+        with tempfile.TemporaryDirectory() as data:
+            service = Service(int(os.environ["DR_SERVICE_PORT"]), data)
+            service.quiet = True
+            thread = threading.Thread(target=service.serve_forever, daemon=True)
+            thread.start()
+            try:
+                run = subprocess.run(
+                    [os.environ["DR_RUN_E2E"], os.environ["DR_WINE_SESSION_DIR"], os.environ["DR_FORM_DRIVER"],
+                     os.environ["DR_PROGRAM"], os.environ["DR_OUTPUT"], "--real-service"],
+                    capture_output=True, text=True, timeout=240)
+                print(run.stdout, run.stderr)
+                self.assertEqual(0, run.returncode)
+                rows = Store(Path(data) / "requests.sqlite3").all()
+            finally:
+                service.shutdown()
+                service.server_close()
+        self.assertEqual(1, len(rows))
+        self.assertEqual(("jo@example.com", "Jo Bloggs", "0123"),
+                         (rows[0]["EmailAddress"], rows[0]["FullName"], rows[0]["Phone"]))
+
+
+if __name__ == "__main__":
+    unittest.main()
