@@ -36,7 +36,7 @@ Text::Text(const char* bytes, int32_t count) : data(sharedEmpty), length(0) {
 Text::~Text() { Release(); }
 
 Text& Text::operator=(const Text& other) {
-    Assign(other.data, other.length);
+    if (this != &other) Assign(other.data, other.length);
     return *this;
 }
 

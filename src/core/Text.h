@@ -8,6 +8,7 @@
 class Text {
 public:
     Text();
+    // cppcheck-suppress noExplicitConstructor ; strings convert to Text wherever one is taken
     Text(const char* source);  // null gives the empty Text
     Text(const Text& other);
     virtual ~Text();

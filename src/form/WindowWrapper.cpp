@@ -19,7 +19,7 @@ int DialogWrapper::ControlText(int id, char* buffer, int capacity) {
 }
 
 void DialogWrapper::FocusControl(int id) {
-    const HWND control = GetDlgItem(window, id);
+    HWND control = GetDlgItem(window, id);
     SetFocus(control);
     SendMessageA(control, EM_SETSEL, 0, -1);
 }

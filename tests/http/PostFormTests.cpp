@@ -73,6 +73,7 @@ TEST_F(PostFormTest, AnswersDecideTheOutcome) {
     std::string stored;  // as text mode stores them
     for (char c : lines) stored += c == '\n' ? std::string("\r\n") : std::string(1, c);
     const std::string big(3000, 'b');
+    const std::string huge(10 * 1024 * 1024, 'h');
 
     struct Case {
         const char* name;
@@ -89,6 +90,9 @@ TEST_F(PostFormTest, AnswersDecideTheOutcome) {
         {"negative length", HttpReply(200, "Content-Length: -5\r\n", big), 1, "", true, big},
         {"length not a number", HttpReply(200, "Content-Length: many\r\n", big), 1, "", true, big},
         {"length over 1 MiB", HttpReply(200, "Content-Length: 2000000\r\n", big), 1, "", true, big},
+        {"10 MB body", HttpReply(200, "Content-Length: " + std::to_string(huge.size()) + "\r\n", huge), 1, "",
+         true, huge},
+        {"10 MB body without length", HttpReply(200, "", huge), 1, "", true, huge},
         {"201", HttpReply(201, "Content-Length: 7\r\ncreated", "created"), 0, "", false, ""},
         {"500 with body", HttpReply(500, "Content-Length: 4\r\n", "oops"), 0,
          "The Server Could Not Accept the Information (Status 500).", false, ""},
