@@ -14,9 +14,13 @@
 #include <string.h>
 
 #include <fstream>
+#include <atomic>
 #include <memory>
+#include <thread>
 #include <string>
 #include <vector>
+
+#include <psapi.h>
 
 #include "form/VendorUrls.h"
 #include "resource.h"
@@ -45,6 +49,9 @@ enum class Act {
     ExpectNoFocus,   // no control of the form holds the focus
     ExpectScratch,   // number: 1 when the scratch file must exist, 0 when it must not
     ExpectPosts,     // number of requests the service received; text: the first one's body, if given
+    ExpectErrorEnding,  // text: a message box "Error" whose text ends so, then OK
+    KeepPeakMemory,     // the program's peak private bytes become the baseline
+    ExpectPeakMemory,   // number: at most this many KiB above the baseline
 };
 
 struct Step {
@@ -71,9 +78,25 @@ Step ExpectDisabled(int control) { return {Act::ExpectDisabled, control, nullptr
 Step ExpectNoFocus() { return {Act::ExpectNoFocus, 0, nullptr, 0}; }
 Step ExpectScratch(bool present) { return {Act::ExpectScratch, 0, nullptr, present ? 1 : 0}; }
 Step ExpectPosts(int count, const char* body = nullptr) { return {Act::ExpectPosts, 0, body, count}; }
+Step ExpectErrorEnding(const char* text) { return {Act::ExpectErrorEnding, 0, text, 0}; }
+Step KeepPeakMemory() { return {Act::KeepPeakMemory, 0, nullptr, 0}; }
+Step ExpectPeakMemory(int kibAboveBaseline) { return {Act::ExpectPeakMemory, 0, nullptr, kibAboveBaseline}; }
 
-// How the service answers in a scenario.
-enum class Service { None, Accepts, Refuses, Stalls, AlreadyRunning };
+// How the scripted service answers, one reply per connection; none: nothing listens.
+using Service = std::vector<Reply>;
+
+std::string Page(int status, const std::string& headers, const std::string& body) {
+    return HttpReply(status, headers, body);
+}
+
+std::string PageWithLength(int status, const std::string& body) {
+    return HttpReply(status, "Content-Length: " + std::to_string(body.size()) + "\r\n", body);
+}
+
+const std::string kThanks = "<html><body>Thank you.\nCheck your mail.</body></html>\n";
+const Service kAccepts = {{PageWithLength(200, kThanks)}};
+const Service kNothingListens = {};
+const char kAdvice[] = " Please Check your Network Settings and Try Again.";
 
 const char kBody[] =
     "EmailAddress=jo%40example%2ecom&EmailType=2&rootURL=http%3a%2f%2f127%2e0%2e0%2e1%2f&SelectProduct=2"
@@ -82,7 +105,8 @@ const char kBody[] =
 struct Scenario {
     const char* name;
     std::vector<Step> steps;
-    Service service = Service::None;
+    Service service;
+    bool serviceAlreadyRunning = false;  // a real one, started by whoever runs the driver
 };
 
 std::vector<Step> Join(std::vector<Step> first, const std::vector<Step>& then) {
@@ -96,7 +120,7 @@ const std::vector<Step> fill = {Type(IDC_EMAIL, "jo@example.com"), Type(IDC_FULL
 const Scenario kRealService = {
     "the vendor service takes the form",
     Join(fill, {Click(IDC_REQUEST_DOWNLOAD), ExpectExit(30000), ExpectPages(kThankYouPageUrl), ExpectScratch(false)}),
-    Service::AlreadyRunning};
+    {}, true};
 
 const Scenario kWalkThrough = {
     "walk-through",
@@ -105,35 +129,70 @@ const Scenario kWalkThrough = {
      ExpectError("Please Provide a Valid Email."), Type(IDC_EMAIL, "jo@example.com"), Type(IDC_PHONE, "0123"),
      ScreenshotAll("3-filled-in"), Click(IDC_REQUEST_DOWNLOAD), ExpectVisible(IDC_WAIT_LABEL),
      ScreenshotAll("4-sending"), ExpectExit(60000), ExpectPages(kThankYouPageUrl)},
-    Service::AlreadyRunning};
+    {}, true};
 
-const std::vector<Scenario>& Scenarios() {
-    static const std::vector<Scenario> scenarios = {
+// Faults of the service and the network, and what the user sees of each.
+std::vector<Scenario> FaultScenarios() {
+    const std::string tenMegabytes(10 * 1024 * 1024, 'x');
+    const std::vector<Step> submit = Join(fill, {Click(IDC_REQUEST_DOWNLOAD)});
+    const std::vector<Step> thanks = {ExpectExit(30000), ExpectPages(kThankYouPageUrl), ExpectScratch(false)};
+    const std::vector<Step> cancelWhileWaiting = {ExpectDisabled(IDC_REQUEST_DOWNLOAD), Click(IDC_CANCEL),
+                                                  ExpectExit(5000), ExpectPages(kHomePageUrl), ExpectScratch(false)};
+    return {
+        {"fault: reset in the middle of the body shows the system's reason",
+         Join(submit, {ExpectErrorEnding(kAdvice), ExpectExit(5000), ExpectPages(""), ExpectScratch(false)}),
+         {{Page(200, "", std::string(2048, 'x')), Reply::End::Reset, true, 500}}},
+        {"fault: no answer at all, the user cancels", Join(submit, cancelWhileWaiting),
+         {{"", Reply::End::Hold}}},
+        {"fault: headers then silence, the user cancels", Join(submit, cancelWhileWaiting),
+         {{Page(200, "Content-Length: 50\r\n", ""), Reply::End::Hold}}},
+        {"fault: a length larger than the body still thanks", Join(submit, thanks),
+         {{Page(200, "Content-Length: 5000\r\n", "short")}}},
+        {"fault: a negative length still thanks", Join(submit, thanks),
+         {{Page(200, "Content-Length: -5\r\n", kThanks)}}},
+        {"fault: a huge length still thanks", Join(submit, thanks),
+         {{Page(200, "Content-Length: 99999999999\r\n", kThanks)}}},
+        {"fault: a length that is no number still thanks", Join(submit, thanks),
+         {{Page(200, "Content-Length: twelve\r\n", kThanks)}}},
+        {"fault: a redirect to a 200 page still thanks",
+         Join(submit, Join(thanks, {ExpectPosts(2)})),
+         {{Page(302, "Location: /thanks\r\nContent-Length: 0\r\n", "")}, {PageWithLength(200, kThanks)}}},
+        {"an empty 200 body: the memory baseline", Join(submit, Join(thanks, {KeepPeakMemory()})),
+         {{PageWithLength(200, "")}}},
+        {"fault: a 10 MB body thanks without the memory growing with it",
+         Join(submit, Join(thanks, {ExpectPeakMemory(2048)})),
+         {{PageWithLength(200, tenMegabytes)}}},
+    };
+}
+
+std::vector<Scenario> Scenarios() {
+    std::vector<Scenario> scenarios = {
         {"an accepted form opens the thank-you page",
          Join(fill, {Click(IDC_REQUEST_DOWNLOAD), ExpectExit(15000), ExpectPosts(1, kBody),
                      ExpectPages(kThankYouPageUrl), ExpectScratch(false)}),
-         Service::Accepts},
+         kAccepts},
         {"nothing listening: the reason and the advice, no page",
          Join(fill, {Key(VK_RETURN),
                      ExpectError("Error Sending the Information to Server. Please Check your Network Settings and "
                                  "Try Again."),
-                     ExpectExit(5000), ExpectPages("")})},
+                     ExpectExit(5000), ExpectPages("")}),
+         kNothingListens},
         {"a refusal is reported, not taken for success",
          Join(fill, {Click(IDC_REQUEST_DOWNLOAD),
                      ExpectError("The Server Could Not Accept the Information (Status 500). Please Check your "
                                  "Network Settings and Try Again."),
                      ExpectExit(5000), ExpectPosts(1), ExpectPages(""), ExpectScratch(false)}),
-         Service::Refuses},
+         {{PageWithLength(500, "sorry\n")}}},
         {"closed while the service stalls: home page, prompt end, no scratch file",
          Join(fill, {Click(IDC_REQUEST_DOWNLOAD), ExpectVisible(IDC_WAIT_LABEL), ExpectDisabled(IDC_REQUEST_DOWNLOAD),
                      ExpectDisabled(IDC_EMAIL), ExpectDisabled(IDC_FULL_NAME), ExpectDisabled(IDC_PHONE),
                      ExpectNoFocus(), ExpectScratch(true), Screenshot("waiting"), Click(IDC_CANCEL), ExpectExit(5000),
                      ExpectPages(kHomePageUrl), ExpectScratch(false)}),
-         Service::Stalls},
+         {{Page(200, "Content-Length: 100000\r\n", "<html>"), Reply::End::Hold}}},
         {"a click and Enter at once post the form once",
          Join(fill, {Click(IDC_REQUEST_DOWNLOAD), Key(VK_RETURN), Key(VK_RETURN), ExpectExit(15000), ExpectPosts(1),
                      ExpectPages(kThankYouPageUrl)}),
-         Service::Accepts},
+         kAccepts},
         {"validation, focus and Enter",
          {ExpectPosition(110), ExpectFocus(IDC_EMAIL), Screenshot("form"),
           Click(IDC_REQUEST_DOWNLOAD), ExpectError("Please Provide a Valid Email."), ExpectFocus(IDC_EMAIL),
@@ -146,6 +205,7 @@ const std::vector<Scenario>& Scenarios() {
         {"the close box opens the home page and ends the program",
          {CloseBox(), ExpectExit(5000), ExpectPages(kHomePageUrl)}},
     };
+    for (Scenario& fault : FaultScenarios()) scenarios.push_back(std::move(fault));
     return scenarios;
 }
 
@@ -181,23 +241,43 @@ void PrepareDesktop(const std::string& output) {
     SetEnvironmentVariableA("DR_BROWSER_LOG", (output + "\\browser.log").c_str());
 }
 
-std::unique_ptr<ScriptedServer> StartService(Service service) {
-    if (service == Service::None || service == Service::AlreadyRunning) return nullptr;
+std::unique_ptr<ScriptedServer> StartService(const Service& replies) {
+    if (replies.empty()) return nullptr;
     auto server = std::make_unique<ScriptedServer>(TEST_CRM_PORT);
-    const std::string page = "<html><body>Thank you.\nCheck your mail.</body></html>\n";
-    switch (service) {
-    case Service::Refuses:
-        server->Script({{HttpReply(500, "Content-Length: 6\r\n", "sorry\n")}});
-        break;
-    case Service::Stalls:  // the head and a little of the body, then silence
-        server->Script({{HttpReply(200, "Content-Length: 100000\r\n", "<html>"), Reply::End::Hold}});
-        break;
-    default:
-        server->Script({{HttpReply(200, "Content-Length: " + std::to_string(page.size()) + "\r\n", page)}});
-        break;
-    }
+    server->Script(replies);
     return server;
 }
+
+// The peak private bytes of the program in the scenario that set the baseline.
+SIZE_T baselinePeakBytes = 0;
+
+// Samples a process's private bytes until it ends; keeps the peak.
+class MemoryWatch {
+public:
+    explicit MemoryWatch(HANDLE process) : sampler([this, process] {
+        while (!stop) {
+            PROCESS_MEMORY_COUNTERS_EX counters = {};
+            counters.cb = sizeof counters;
+            if (GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters)) {
+                SIZE_T seen = counters.PrivateUsage > counters.PeakPagefileUsage ? counters.PrivateUsage
+                                                                                 : counters.PeakPagefileUsage;
+                if (seen > peak) peak = seen;
+            }
+            if (WaitForSingleObject(process, 5) == WAIT_OBJECT_0) break;
+        }
+    }) {}
+    ~MemoryWatch() { Stop(); }
+    SIZE_T Stop() {
+        stop = true;
+        if (sampler.joinable()) sampler.join();
+        return peak;
+    }
+
+private:
+    std::atomic<bool> stop{false};
+    std::atomic<SIZE_T> peak{0};
+    std::thread sampler;
+};
 
 class Run {
 public:
@@ -212,6 +292,7 @@ public:
         if (server && !server->Listening())
             return Fail("the service could not listen on port " + std::to_string(TEST_CRM_PORT));
         if (!Start()) return Fail("the program did not start");
+        memory = std::make_unique<MemoryWatch>(process.hProcess);
         form = WaitForDialog(process.dwProcessId, kCaption, 15000);
         if (!form) Fail("the form did not appear");
         for (size_t i = 0; failure.empty() && i < scenario.steps.size(); ++i) Do(scenario.steps[i]);
@@ -223,6 +304,7 @@ public:
             TerminateProcess(process.hProcess, 1);
             WaitForSingleObject(process.hProcess, 5000);
         }
+        StopWatching();
         CloseHandle(process.hProcess);
         CloseHandle(process.hThread);
         return failure.empty();
@@ -259,6 +341,11 @@ private:
 
     HWND Control(int id) const { return GetDlgItem(form, id); }
 
+    void StopWatching() {
+        if (memory) lastPeak = memory->Stop();
+        memory.reset();
+    }
+
     HWND Focused() const {
         GUITHREADINFO info = {};
         info.cbSize = sizeof info;
@@ -284,6 +371,7 @@ private:
         case Act::CloseBox:
             PostMessageA(form, WM_SYSCOMMAND, SC_CLOSE, 0);
             break;
+        case Act::ExpectErrorEnding:
         case Act::ExpectError: {
             HWND box = WaitForDialog(process.dwProcessId, "Error", 15000);
             if (!box) {
@@ -291,7 +379,12 @@ private:
                 break;
             }
             const std::string text = MessageBoxText(box);
-            if (text != step.text) Fail("message box said \"" + text + "\", expected \"" + step.text + "\"");
+            const std::string wanted = step.text;
+            const bool matches = step.act == Act::ExpectError
+                                     ? text == wanted
+                                     : text.size() > wanted.size() &&
+                                           text.compare(text.size() - wanted.size(), wanted.size(), wanted) == 0;
+            if (!matches) Fail("message box said \"" + text + "\", expected \"" + step.text + "\"");
             DismissMessageBox(box);
             WaitUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); }, 5000);
             break;
@@ -341,6 +434,22 @@ private:
             const bool wanted = step.number != 0;
             if (!WaitUntil([&] { return exists() == wanted; }, 5000))
                 Fail(wanted ? "no scratch file appeared" : "a scratch file was left behind");
+            break;
+        }
+        case Act::KeepPeakMemory:
+            StopWatching();  // the program has ended: the watch has seen all of it
+            baselinePeakBytes = lastPeak;
+            printf("  peak private bytes: %lu KiB\n", static_cast<unsigned long>(lastPeak / 1024));
+            break;
+        case Act::ExpectPeakMemory: {
+            StopWatching();
+            printf("  peak private bytes: %lu KiB (baseline %lu KiB)\n", static_cast<unsigned long>(lastPeak / 1024),
+                   static_cast<unsigned long>(baselinePeakBytes / 1024));
+            if (lastPeak == 0 || baselinePeakBytes == 0) {
+                Fail("no memory figures");
+            } else if (lastPeak > baselinePeakBytes + static_cast<SIZE_T>(step.number) * 1024) {
+                Fail("peak private bytes grew by " + std::to_string((lastPeak - baselinePeakBytes) / 1024) + " KiB");
+            }
             break;
         }
         case Act::ExpectPosts: {
@@ -397,6 +506,8 @@ private:
 
     std::string program, output, failure;
     std::unique_ptr<ScriptedServer> server;
+    std::unique_ptr<MemoryWatch> memory;
+    SIZE_T lastPeak = 0;
     PROCESS_INFORMATION process = {};
     HWND form = nullptr;
 };

@@ -93,6 +93,7 @@ TEST_F(PostFormTest, AnswersDecideTheOutcome) {
         {"10 MB body", HttpReply(200, "Content-Length: " + std::to_string(huge.size()) + "\r\n", huge), 1, "",
          true, huge},
         {"10 MB body without length", HttpReply(200, "", huge), 1, "", true, huge},
+        {"length larger than the body", HttpReply(200, "Content-Length: 5000\r\n", "short"), 1, "", true, "short"},
         {"201", HttpReply(201, "Content-Length: 7\r\ncreated", "created"), 0, "", false, ""},
         {"500 with body", HttpReply(500, "Content-Length: 4\r\n", "oops"), 0,
          "The Server Could Not Accept the Information (Status 500).", false, ""},
@@ -114,6 +115,21 @@ TEST_F(PostFormTest, AnswersDecideTheOutcome) {
             EXPECT_EQ(c.scratch, content.str());
         }
     }
+}
+
+TEST_F(PostFormTest, FollowsARedirectToTheFinalPage) {
+    server.Script({{HttpReply(302, "Location: /final\r\nContent-Length: 0\r\n", "")},
+                   {HttpReply(200, "Content-Length: 5\r\n", "final")}});
+    Text error;
+    EXPECT_EQ(1, Post(Url(), error));
+    EXPECT_STREQ("", error.Data());
+    const auto requests = server.Requests();
+    ASSERT_EQ(2u, requests.size());
+    EXPECT_EQ(0u, requests[1].find("GET /final HTTP/1.1\r\n")) << requests[1];
+    std::ifstream file(ScratchPath(), std::ios::binary);
+    std::stringstream content;
+    content << file.rdbuf();
+    EXPECT_EQ("final", content.str());
 }
 
 TEST_F(PostFormTest, FailuresBecomeMessages) {
