@@ -19,5 +19,3 @@ void* operator new(size_t size) { return Take(size); }
 void* operator new[](size_t size) { return Take(size); }
 void operator delete(void* block) noexcept { free(block); }
 void operator delete[](void* block) noexcept { free(block); }
-void operator delete(void* block, size_t) noexcept { free(block); }
-void operator delete[](void* block, size_t) noexcept { free(block); }

@@ -7,6 +7,7 @@
 //   form_driver.exe PROGRAM OUTPUT_FOLDER                 the scenarios against a scripted service
 //   form_driver.exe PROGRAM OUTPUT_FOLDER --real-service  one submission to a service already running
 //   form_driver.exe PROGRAM OUTPUT_FOLDER --walk-through  the same, slowly, with a screenshot of each step
+//   form_driver.exe PROGRAM OUTPUT_FOLDER --one-submission  one accepted submission; prints its peak memory
 #include <winsock2.h>
 #include <windows.h>
 
@@ -121,6 +122,11 @@ const Scenario kRealService = {
     "the vendor service takes the form",
     Join(fill, {Click(IDC_REQUEST_DOWNLOAD), ExpectExit(30000), ExpectPages(kThankYouPageUrl), ExpectScratch(false)}),
     {}, true};
+
+const Scenario kOneSubmission = {
+    "one submission, measured",
+    Join(fill, {Click(IDC_REQUEST_DOWNLOAD), ExpectExit(30000), ExpectPages(kThankYouPageUrl), KeepPeakMemory()}),
+    kAccepts};
 
 const Scenario kWalkThrough = {
     "walk-through",
@@ -524,6 +530,7 @@ int main(int argc, char** argv) {
     std::vector<Scenario> chosen = Scenarios();
     if (mode == "--real-service") chosen = {kRealService};
     if (mode == "--walk-through") chosen = {kWalkThrough};
+    if (mode == "--one-submission") chosen = {kOneSubmission};
     int passed = 0, failed = 0;
     for (const Scenario& scenario : chosen) {
         Run run(argv[1], argv[2]);
