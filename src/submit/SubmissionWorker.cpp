@@ -43,5 +43,7 @@ void EndSubmission() {
     if (!workerThread) return;
     if (WaitForSingleObject(workerThread, submitted ? kFinishingWorkerWaitMs : 0) == WAIT_OBJECT_0) return;
     scratchFile.Abandon(ScratchFilePath(cachePath).Data());
-    ExitProcess(0);  // ends the worker first; nothing it uses has been destroyed
+    // Ends the worker with everything else, at once: no destructor and no
+    // library clean-up runs that could meet a lock the worker still holds.
+    TerminateProcess(GetCurrentProcess(), 0);
 }

@@ -7,6 +7,7 @@
 DWORD WINAPI SubmissionWorker(LPVOID parameter);
 
 // Called once the form has closed. A worker that closed the form itself is let
-// finish; one the user left behind is abandoned, its scratch file removed, and
-// the process ends here, before anything the worker uses is destroyed.
+// finish; one the user left behind (it may wait on a server that never answers)
+// is abandoned: its scratch file is removed and the process ends here, before
+// anything the worker uses is destroyed.
 void EndSubmission();
