@@ -7,23 +7,16 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "form/ProgramState.h"
 #include "http/FormBody.h"
 #include "http/PostForm.h"
+#include "BenchClock.h"
 #include "support/ScriptedServer.h"
 
 namespace {
-
-double Now() {
-    LARGE_INTEGER count, frequency;
-    QueryPerformanceCounter(&count);
-    QueryPerformanceFrequency(&frequency);
-    return 1000.0 * static_cast<double>(count.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 std::string Body() {
     TextList pieces;
@@ -51,11 +44,6 @@ bool MinimalPost(unsigned short port, const std::string& body) {
     InternetCloseHandle(connection);
     InternetCloseHandle(root);
     return ok;
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 }  // namespace

@@ -5,20 +5,13 @@
 #include <stdio.h>
 #include <stdlib.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
+#include "BenchClock.h"
 #include "support/WindowProbe.h"
 
 namespace {
-
-double Now() {
-    LARGE_INTEGER count, frequency;
-    QueryPerformanceCounter(&count);
-    QueryPerformanceFrequency(&frequency);
-    return 1000.0 * static_cast<double>(count.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 // Milliseconds until the program shows its dialog, or -1.
 double TimeToForm(const std::string& program, const char* caption) {
@@ -43,11 +36,6 @@ double TimeToForm(const std::string& program, const char* caption) {
     CloseHandle(process.hProcess);
     CloseHandle(process.hThread);
     return shown;
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 }  // namespace
