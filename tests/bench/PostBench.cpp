@@ -15,6 +15,7 @@
 #include "http/PostForm.h"
 #include "BenchClock.h"
 #include "support/ScriptedServer.h"
+#include "support/SampleForm.h"
 
 namespace {
 
@@ -50,13 +51,7 @@ bool MinimalPost(unsigned short port, const std::string& body) {
 
 int main(int argc, char** argv) {
     const int rounds = argc > 1 ? atoi(argv[1]) : 100;
-    const char* fields[][2] = {{"EmailAddress", "jo@example.com"}, {"EmailType", "2"},
-                               {"rootURL", "http://crm.example.com/"}, {"SelectProduct", "2"},
-                               {"HowReached", "Other"}, {"FullName", "Jo Bloggs"}, {"Phone", "0123"}};
-    for (auto& field : fields) {
-        fieldNames.Add(field[0]);
-        fieldValues.Add(field[1]);
-    }
+    FillSampleForm(fieldNames, fieldValues);
     char temp[MAX_PATH];
     GetTempPathA(MAX_PATH, temp);
     cachePath = temp;

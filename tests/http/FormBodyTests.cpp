@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "support/SampleForm.h"
+
 namespace {
 
 std::vector<std::string> Pieces(TextList& list) {
@@ -29,13 +31,7 @@ TEST(FormBody, UrlEncodeKeepsOnlyLettersAndDigits) {
 
 TEST(FormBody, BuildsTheSevenFieldBody) {
     TextList names, values, pieces;
-    const char* fields[][2] = {{"EmailAddress", "jo@example.com"}, {"EmailType", "2"},
-                               {"rootURL", "http://crm.example.com/"}, {"SelectProduct", "2"},
-                               {"HowReached", "Other"}, {"FullName", "Jo Bloggs"}, {"Phone", ""}};
-    for (auto& field : fields) {
-        names.Add(field[0]);
-        values.Add(field[1]);
-    }
+    FillSampleForm(names, values, "");
     const int32_t length = BuildFormBody(names, values, pieces);
     const std::vector<std::string> expected = {
         "EmailAddress=jo%40example%2ecom", "&EmailType=2", "&rootURL=http%3a%2f%2fcrm%2eexample%2ecom%2f",

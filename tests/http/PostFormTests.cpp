@@ -11,6 +11,7 @@
 #include "desktop/SystemErrorText.h"
 #include "form/ProgramState.h"
 #include "support/ScriptedServer.h"
+#include "support/SampleForm.h"
 #include "support/TempFolder.h"
 
 namespace {
@@ -22,15 +23,7 @@ const char kBody[] =
 class PostFormTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        const char* fields[][2] = {{"EmailAddress", "jo@example.com"}, {"EmailType", "2"},
-                                   {"rootURL", "http://crm.example.com/"}, {"SelectProduct", "2"},
-                                   {"HowReached", "Other"}, {"FullName", "Jo Bloggs"}, {"Phone", "0123"}};
-        fieldNames.Clear();
-        fieldValues.Clear();
-        for (auto& field : fields) {
-            fieldNames.Add(field[0]);
-            fieldValues.Add(field[1]);
-        }
+        FillSampleForm(fieldNames, fieldValues);
         cachePath = const_cast<char*>(cache.Path().c_str());
         ASSERT_TRUE(server.Listening());
     }
