@@ -51,11 +51,15 @@ Text& Text::operator=(const char* source) {
 
 void Text::Assign(const char* bytes, int32_t count) {
     if (count > length) {
-        // A longer source can never lie inside our own buffer.
+        // The source may lie in our own buffer, past a shorter text assigned
+        // earlier: it is copied out before the old buffer goes.
+        char* larger = TakeBuffer(count);
+        memcpy(larger, bytes, static_cast<size_t>(count));
         Release();
-        data = TakeBuffer(count);
+        data = larger;
+    } else if (count > 0) {
+        memmove(data, bytes, static_cast<size_t>(count));
     }
-    if (count > 0) memmove(data, bytes, static_cast<size_t>(count));
     length = count;
     data[length] = '\0';  // harmless on the shared empty buffer: it already holds 0
 }

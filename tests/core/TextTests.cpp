@@ -45,6 +45,10 @@ TEST(Text, AssignmentThatFitsReusesTheBuffer) {
     EXPECT_EQ("same", S(self));
     self = self.Data() + 2;  // overlapping source inside our own buffer
     EXPECT_EQ("me", S(self));
+    Text shrunk("abcdef");
+    shrunk = "xy";
+    shrunk = shrunk.Data() + 3;  // bytes past the shorter text, still in the same buffer
+    EXPECT_EQ("def", S(shrunk));
 }
 
 TEST(Text, LeftAndMidClampTheirArgument) {

@@ -52,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string model;
     while (!in.Done()) {
         const int32_t length = static_cast<int32_t>(model.size());
-        switch (in.Byte() % 14) {
+        switch (in.Byte() % 15) {
         case 0: {
             const std::string s = in.String();
             text = s.c_str();
@@ -135,6 +135,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             Same(copy, model);
             text = copy + s.c_str();
             model += s;
+            break;
+        }
+        case 13: {
+            // Assigned from its own storage: a tail of the text, or bytes that lie
+            // past a shorter text assigned into the same buffer.
+            const std::string wide = in.String();
+            const int32_t size = static_cast<int32_t>(wide.size());
+            const int32_t keep = Clamp(in.Number(), 0, size), from = Clamp(in.Number(), 0, size);
+            text = wide.c_str();
+            text = text.Left(keep);
+            text = text.Data() + from;
+            model = from <= keep ? wide.substr(static_cast<size_t>(from), static_cast<size_t>(keep - from))
+                                 : wide.substr(static_cast<size_t>(from));
             break;
         }
         default: {
