@@ -16,17 +16,8 @@ struct OpenKey {
 
 }  // namespace
 
-Text RegistryErrorText(LONG code) {
-    char* system = FormatSystemMessage(static_cast<DWORD>(code));
-    if (system) {
-        Text text(system);
-        LocalFree(system);
-        return text;
-    }
-    char fallback[80];
-    wsprintfA(fallback, "The system cannot find error message for error number %d", static_cast<int>(code));
-    return Text(fallback);
-}
+// The same text as SystemErrorText: the system's, or the fallback with the signed code.
+Text RegistryErrorText(LONG code) { return SystemErrorText(static_cast<DWORD>(code)); }
 
 bool RegistryReader::Fail(LONG code) {
     message = RegistryErrorText(code);

@@ -1,10 +1,12 @@
 #include "desktop/SystemErrorText.h"
 
-char* FormatSystemMessage(DWORD code) {
+namespace {
+
+char* FormatFrom(DWORD source, HMODULE module, DWORD code) {
     char* message = nullptr;
-    const DWORD length = FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
-        MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<char*>(&message), 0, nullptr);
+    const DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS | source, module,
+                                        code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
+                                        reinterpret_cast<char*>(&message), 0, nullptr);
     if (length == 0) {
         if (message) LocalFree(message);
         return nullptr;
@@ -12,10 +14,25 @@ char* FormatSystemMessage(DWORD code) {
     return message;
 }
 
+// The system's text, else WinInet's for its codes: they live in its own table.
+char* FormatSystemMessage(DWORD code) {
+    char* message = FormatFrom(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code);
+    if (!message && code >= 12000 && code <= 12999) {
+        message = FormatFrom(FORMAT_MESSAGE_FROM_HMODULE, GetModuleHandleA("wininet.dll"), code);
+    }
+    return message;
+}
+
+}  // namespace
+
 Text SystemErrorText(DWORD code) {
     char* message = FormatSystemMessage(code);
-    if (!message) return Text("The system cannot find error message for error number ");
-    Text text(message);
-    LocalFree(message);
-    return text;
+    if (message) {
+        Text text(message);
+        LocalFree(message);
+        return text;
+    }
+    char fallback[80];
+    wsprintfA(fallback, "The system cannot find error message for error number %d", static_cast<int>(code));
+    return Text(fallback);
 }

@@ -4,9 +4,8 @@
 
 #include "core/Text.h"
 
-// The system's readable message for an error code, line break included.
+// The system's readable message for an error code, line break included; for
+// a WinInet code the system lacks, WinInet's own. Without any: a text that
+// names the code.
 Text SystemErrorText(DWORD code);
 
-// The system's message for `code` into a LocalAlloc'd buffer, or null when the
-// system has none. The caller releases it with LocalFree.
-char* FormatSystemMessage(DWORD code);
