@@ -6,6 +6,7 @@
 #include "core/TextList.h"
 #include "desktop/SystemErrorText.h"
 #include "form/ProgramState.h"
+#include "http/Charset.h"
 #include "http/FormBody.h"
 #include "http/ScratchFile.h"
 #include "http/SplitUrl.h"
@@ -15,6 +16,15 @@ namespace {
 const int32_t kReadSize = 1024;                // reads in a loop when no usable length is announced
 const int32_t kLargestWholeBody = 1024 * 1024;  // a larger announced length is read in a loop too
 const char kSendFailed[] = "Error Sending the Information to Server.";
+
+// A silent service ends the exchange with the failing step's message. Set on
+// the root handle, which the others inherit on Windows, and on the request,
+// which is where Wine takes them from.
+void LimitWaits(HINTERNET handle) {
+    static const DWORD kWaits[] = {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT,
+                                   INTERNET_OPTION_RECEIVE_TIMEOUT};
+    for (DWORD option : kWaits) InternetSetOptionA(handle, option, &exchangeTimeoutMs, sizeof exchangeTimeoutMs);
+}
 
 // The three WinInet handles of one exchange, closed in this order on every
 // path: by the destructor on the way out, or earlier by Close().
@@ -49,14 +59,15 @@ int32_t UsableContentLength(HINTERNET request) {
     return length <= kLargestWholeBody ? static_cast<int32_t>(length) : -1;
 }
 
-// Reads the whole body, handing each piece to `sink` when there is one.
-// Returns whether the last read succeeded; `lastError` is its error code.
+// Reads the whole body, at most kLargestBody of it, handing each piece to
+// `sink` when there is one. Returns whether the last read succeeded;
+// `lastError` is its error code.
 bool ReadBody(HINTERNET request, int32_t announced, ScratchFile* sink, DWORD& lastError) {
     const bool wholeBody = announced >= 0;
     const int32_t chunk = wholeBody ? announced : kReadSize;
     char* buffer = new char[static_cast<size_t>(chunk) + 1];
     bool succeeded;
-    for (;;) {
+    for (long total = 0; total < kLargestBody;) {
         DWORD got = 0;
         succeeded = InternetReadFile(request, buffer, static_cast<DWORD>(chunk), &got) != FALSE;
         lastError = succeeded ? ERROR_SUCCESS : GetLastError();
@@ -65,6 +76,7 @@ bool ReadBody(HINTERNET request, int32_t announced, ScratchFile* sink, DWORD& la
             sink->Write(buffer);
         }
         if (wholeBody || !succeeded || static_cast<int32_t>(got) < chunk) break;
+        total += static_cast<long>(got);
     }
     delete[] buffer;
     return succeeded;
@@ -78,9 +90,15 @@ Text StatusRefusal(DWORD status) {
 
 }  // namespace
 
+DWORD exchangeTimeoutMs = 30000;
+
 Text SendForm(HINTERNET request) {
-    static const char kContentType[] = "Content-Type: application/x-www-form-urlencoded\r\n";
-    if (!HttpAddRequestHeadersA(request, kContentType, static_cast<DWORD>(-1), 0)) {
+    // The service decodes the bytes by the code page named here: they are the system's ANSI code page.
+    Text contentType("Content-Type: application/x-www-form-urlencoded");
+    const Text charset = CharsetName(GetACP());
+    if (!charset.IsEmpty()) contentType = contentType + "; charset=" + charset;
+    contentType.Append("\r\n");
+    if (!HttpAddRequestHeadersA(request, contentType.Data(), static_cast<DWORD>(-1), 0)) {
         return SystemErrorText(GetLastError());
     }
 
@@ -117,6 +135,7 @@ int PostForm(const Text& url, Text& error) {
     exchange.root = InternetOpenA(scheme == kSchemeHttps ? "HTTPS" : "HTTP", INTERNET_OPEN_TYPE_DIRECT, nullptr,
                                   nullptr, 0);
     if (exchange.root) {
+        LimitWaits(exchange.root);
         exchange.connection = InternetConnectA(exchange.root, host.Data(), static_cast<INTERNET_PORT>(port), nullptr,
                                                nullptr, INTERNET_SERVICE_HTTP, 0, 0);
     }
@@ -130,6 +149,7 @@ int PostForm(const Text& url, Text& error) {
         error = "Error Sending request to the server";
         return 0;
     }
+    LimitWaits(exchange.request);
 
     const Text sendError = SendForm(exchange.request);
     if (!sendError.IsEmpty()) {
@@ -139,7 +159,9 @@ int PostForm(const Text& url, Text& error) {
 
     DWORD status = 0;
     DWORD size = sizeof status;
-    if (!HttpQueryInfoA(exchange.request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr)) {
+    // A reply without a status line (a dropped connection, a timeout) counts as no reply.
+    if (!HttpQueryInfoA(exchange.request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr) ||
+        status == 0) {
         error = "Error Opening Response Page";
         return 0;
     }

@@ -33,6 +33,7 @@ void ScratchFile::Open(const char* path) {
     Close();
     TurnLock turn(busy);
     if (!abandoned) file = CreateForWriting(path);
+    room = kLargestBody;
 }
 
 void ScratchFile::Abandon(const char* path) {
@@ -42,7 +43,12 @@ void ScratchFile::Abandon(const char* path) {
 }
 
 void ScratchFile::Write(const char* text) {
-    if (file) fputs(text, file);
+    if (!file) return;
+    size_t count = 0;
+    for (long cost; text[count] && (cost = text[count] == '\n' ? 2 : 1) <= room; ++count) {
+        room -= cost;  // text mode stores a line feed as two bytes
+    }
+    fwrite(text, 1, count, file);
 }
 
 void ScratchFile::Close() {
@@ -50,4 +56,14 @@ void ScratchFile::Close() {
     file = nullptr;
 }
 
-Text ScratchFilePath(const char* cacheFolder) { return Text(cacheFolder) + "\\my_download_temp.htm"; }
+Text ScratchFilePath(const char* cacheFolder) {
+    Text folder(cacheFolder);
+    if (folder.IsEmpty()) {
+        // Never a drive's root: a file of that name there may be someone else's.
+        char temp[MAX_PATH + 1];
+        const DWORD length = GetTempPathA(sizeof temp, temp);
+        if (length == 0 || length > MAX_PATH) return Text();
+        folder = Text(temp).Left(static_cast<int32_t>(length) - 1);  // without its closing backslash
+    }
+    return folder + "\\my_download_temp.htm";
+}

@@ -10,6 +10,7 @@
 
 #include "desktop/SystemErrorText.h"
 #include "form/ProgramState.h"
+#include "http/ScratchFile.h"
 #include "support/ScriptedServer.h"
 #include "support/SampleForm.h"
 #include "support/TempFolder.h"
@@ -26,8 +27,15 @@ protected:
         FillSampleForm(fieldNames, fieldValues);
         cachePath = const_cast<char*>(cache.Path().c_str());
         ASSERT_TRUE(server.Listening());
+        exchangeTimeoutMs = kTestTimeoutMs;  // a silent service costs the tests this, not 30 s
     }
-    void TearDown() override { cachePath = nullptr; }
+    void TearDown() override {
+        cachePath = nullptr;
+        exchangeTimeoutMs = kProgramTimeoutMs;
+    }
+
+    static const DWORD kTestTimeoutMs = 2000;
+    static const DWORD kProgramTimeoutMs = 30000;
 
     std::string Url(const char* scheme = "http") const {
         return std::string(scheme) + "://127.0.0.1:" + std::to_string(server.Port()) +
@@ -43,6 +51,7 @@ protected:
 };
 
 TEST_F(PostFormTest, SendsTheExactRequest) {
+    ASSERT_EQ(1252u, GetACP());  // the test prefix's code page, named in the request
     Text error;
     EXPECT_EQ(1, Post(Url(), error));
     EXPECT_STREQ("", error.Data());
@@ -53,7 +62,7 @@ TEST_F(PostFormTest, SendsTheExactRequest) {
     ASSERT_NE(std::string::npos, headerEnd);
     const std::string head = request.substr(0, headerEnd + 2);
     EXPECT_EQ(0u, head.find("POST /frmAction/download.aspx?FromSite=yes HTTP/1.1\r\n")) << head;
-    EXPECT_NE(std::string::npos, head.find("\r\nContent-Type: application/x-www-form-urlencoded\r\n")) << head;
+    EXPECT_NE(std::string::npos, head.find("\r\nContent-Type: application/x-www-form-urlencoded; charset=windows-1252\r\n")) << head;
     EXPECT_NE(std::string::npos, head.find("\r\nUser-Agent: HTTP\r\n")) << head;
     EXPECT_NE(std::string::npos, head.find("\r\nContent-Length: " + std::to_string(strlen(kBody)) + "\r\n")) << head;
     EXPECT_EQ(kBody, request.substr(headerEnd + 4));
@@ -67,6 +76,9 @@ TEST_F(PostFormTest, AnswersDecideTheOutcome) {
     for (char c : lines) stored += c == '\n' ? std::string("\r\n") : std::string(1, c);
     const std::string big(3000, 'b');
     const std::string huge(10 * 1024 * 1024, 'h');
+    const std::string lineFeeds(9 * 1024 * 1024, '\n');  // each stored as two bytes
+    std::string fullOfLines;
+    while (fullOfLines.size() < 16 * 1024 * 1024) fullOfLines += "\r\n";
 
     struct Case {
         const char* name;
@@ -75,6 +87,7 @@ TEST_F(PostFormTest, AnswersDecideTheOutcome) {
         const char* error;
         bool scratchFile;
         std::string scratch;
+        Reply::End end = Reply::End::Close;
     };
     const Case cases[] = {
         {"200 without length", HttpReply(200, "", lines), 1, "", true, stored},
@@ -92,11 +105,22 @@ TEST_F(PostFormTest, AnswersDecideTheOutcome) {
          "The Server Could Not Accept the Information (Status 500).", false, ""},
         {"404 without length", HttpReply(404, "", "missing"), 0,
          "The Server Could Not Accept the Information (Status 404).", false, ""},
+        {"closed before a status line", "", 0, "Error Opening Response Page", false, ""},
+        {"no answer at all", "", 0, "Error Opening Response Page", false, "", Reply::End::Hold},
+        {"headers then silence", HttpReply(200, "Content-Length: 50\r\n", "start"), 0, // Wine's WinInet fails the read with the socket's code, which its system table lacks
+         "The system cannot find error message for error number 10060", true, "",
+         Reply::End::Hold},
+        {"endless body: 16 MiB kept, then thanks", HttpReply(200, "", ""), 1, "", true,
+         std::string(16 * 1024 * 1024, 'e'), Reply::End::Endless},
+        {"line feeds: the file stops at 16 MiB", HttpReply(200, "", lineFeeds), 1, "", true,
+         fullOfLines},
+        {"endless refusal: read no further than 16 MiB", HttpReply(500, "", ""), 0,
+         "The Server Could Not Accept the Information (Status 500).", false, "", Reply::End::Endless},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         DeleteFileA(ScratchPath().c_str());
-        server.Script({{c.reply}});
+        server.Script({{c.reply, c.end}});
         Text error;
         EXPECT_EQ(c.result, Post(Url(), error));
         EXPECT_STREQ(c.error, error.Data());
@@ -107,6 +131,24 @@ TEST_F(PostFormTest, AnswersDecideTheOutcome) {
             content << file.rdbuf();
             EXPECT_EQ(c.scratch, content.str());
         }
+    }
+}
+
+TEST_F(PostFormTest, WithoutACacheFolderTheScratchFileGoesToTheTemporaryFolder) {
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    const std::string expected = std::string(temp) + "my_download_temp.htm";
+    for (const char* folder : {static_cast<const char*>(nullptr), ""}) {
+        cachePath = const_cast<char*>(folder);
+        EXPECT_EQ(expected, ScratchFilePath(cachePath).Data());
+        Text error;
+        EXPECT_EQ(1, Post(Url(), error));
+        std::ifstream file(expected, std::ios::binary);
+        std::stringstream content;
+        content << file.rdbuf();
+        EXPECT_EQ("ok", content.str());
+        file.close();
+        DeleteFileA(expected.c_str());
     }
 }
 

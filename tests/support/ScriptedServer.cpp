@@ -116,6 +116,10 @@ void ScriptedServer::Serve(SOCKET client, Reply reply) {
         if (n <= 0) break;
         sent += static_cast<size_t>(n);
     }
+    const std::string filler(65536, 'e');
+    while (reply.end == Reply::End::Endless && !stopping &&
+           send(client, filler.data(), static_cast<int>(filler.size()), 0) > 0) {
+    }
     Sleep(static_cast<DWORD>(reply.pauseMs));
     if (reply.end == Reply::End::Hold) {
         while (!released) Sleep(20);

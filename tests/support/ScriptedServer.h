@@ -13,9 +13,10 @@
 // connection's request is read whole (headers and announced body), recorded
 // byte for byte, and answered as the next scripted reply says.
 struct Reply {
-    enum class End { Close, Hold, Reset };
+    enum class End { Close, Hold, Reset, Endless };
     std::string bytes;      // sent as they are once the request is in
-    End end = End::Close;   // Hold: keep the connection open, silent, until Release()
+    End end = End::Close;   // Hold: keep the connection open, silent, until Release();
+                            // Endless: then send 'e' until the client goes away
     bool readRequest = true;  // false: answer (or hold) without reading anything
     int pauseMs = 0;          // between the bytes and the end
 };
