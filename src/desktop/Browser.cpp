@@ -8,7 +8,6 @@
 #include "desktop/BrowserCommand.h"
 #include "desktop/ErrorBox.h"
 #include "desktop/RegistryReader.h"
-#include "desktop/TurnLock.h"
 
 char* browserPath = nullptr;
 
@@ -29,9 +28,11 @@ bool ReadClassesRootText(RegistryReader& reader, const char* subkey, Text& value
     return true;
 }
 
-// One lookup and start at a time: the form's thread and the worker may both
-// open a page at the same moment, and each replaces browserPath.
-volatile LONG browserBusy = 0;
+// One run opens at most one page: the first to ask, the worker after a post or
+// the form's thread when the form closes, takes the only turn. So the two
+// never look up at once, and no lock is held while a lookup failure is shown,
+// which the form's thread could otherwise wait on.
+volatile LONG pageTaken = 0;
 
 }  // namespace
 
@@ -82,6 +83,6 @@ bool LaunchBrowser(const char* programPath, const char* pageUrl) {
 }
 
 bool OpenPage(const char* pageUrl) {
-    TurnLock turn(browserBusy);
+    if (InterlockedExchange(&pageTaken, 1) != 0) return false;
     return FindBrowser(browserPath) && LaunchBrowser(browserPath, pageUrl);
 }

@@ -13,6 +13,7 @@ bool LaunchBrowser(const char* programPath, const char* pageUrl);
 // True on the Windows 9x family, false on NT.
 bool IsNotNtPlatform();
 
-// Looks the browser up into browserPath and starts it on pageUrl. Safe to call
-// from the form's thread and the worker at once: one lookup and start at a time.
+// Looks the browser up into browserPath and starts it on pageUrl. Only the
+// first call of a run does so; every later one, from either thread, opens
+// nothing and returns false.
 bool OpenPage(const char* pageUrl);

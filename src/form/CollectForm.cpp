@@ -8,8 +8,6 @@
 
 namespace {
 
-const int kInputCapacity = 256;  // at most 255 characters are taken from an input
-
 void AddField(const char* name, const char* value) {
     fieldNames.Add(name);
     fieldValues.Add(value);

@@ -4,3 +4,6 @@
 // with the seven fields the service expects. False when the user has been
 // told what to correct.
 bool CollectForm();
+
+// Each input takes at most kInputCapacity - 1 characters, as many as are read.
+const int kInputCapacity = 256;

@@ -27,9 +27,15 @@ void ReadCachePath() {
 
 void Submit() {
     // One submission per form: a second request before the worker has disabled
-    // the button must not refill the lists the worker is reading.
-    if (workerThread) return;
-    if (!CollectForm()) return;
+    // the button must not refill the lists the worker is reading. And one
+    // refusal at a time: while its message is up, the message's own loop still
+    // brings clicks and Enter here.
+    static bool collecting = false;
+    if (workerThread || collecting) return;
+    collecting = true;
+    const bool collected = CollectForm();
+    collecting = false;
+    if (!collected) return;
     ReadCachePath();
     workerThread = CreateThread(nullptr, 0, SubmissionWorker, nullptr, 0, &workerThreadId);
     if (!workerThread) return;
@@ -46,10 +52,14 @@ void CloseUnsent(HWND window) {
 
 INT_PTR CALLBACK DlgProc(HWND window, UINT message, WPARAM first, LPARAM) {
     switch (message) {
-    case WM_INITDIALOG:
+    case WM_INITDIALOG: {
         dialogWindow.Attach(window, HWND_TOP, kFormLeft, kFormTop, 0, 0, SWP_NOSIZE);
         frameWindow.Attach(window, HWND_TOP, kFormLeft, kFormTop, 0, 0, SWP_NOSIZE);
+        // What the user sees is what is sent: typing and pasting stop where reading does.
+        static const int kInputs[] = {IDC_EMAIL, IDC_FULL_NAME, IDC_PHONE};
+        for (int input : kInputs) SendDlgItemMessageA(window, input, EM_LIMITTEXT, kInputCapacity - 1, 0);
         return TRUE;  // the system focuses the first tab stop, the e-mail input
+    }
     case WM_COMMAND:
         // Matched on the whole parameter: only notifications with code 0 count.
         switch (first) {

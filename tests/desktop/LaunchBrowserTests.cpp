@@ -8,6 +8,7 @@
 #include <string>
 
 #include "support/TempFolder.h"
+#include "support/TestRegistry.h"
 #include "support/WindowProbe.h"
 
 namespace {
@@ -45,6 +46,26 @@ TEST(LaunchBrowser, StartsTheProgramOnThePageWithThePlatformsDesktop) {
 
     EXPECT_FALSE(LaunchBrowser(BesideThisProgram("no_such_browser.exe").c_str(), "http://www.example.com/"));
     EXPECT_FALSE(LaunchBrowser("", "http://www.example.com/"));
+}
+
+// The worker's thank-you page and the form's home page never both open.
+TEST(OpenPage, OpensOnePageARun) {
+    SavedRegistryValue htm(HKEY_CLASSES_ROOT, ".htm", "");
+    SetRegistryValue(HKEY_CLASSES_ROOT, ".htm", "", REG_SZ, std::string("DownloadRequestTests.launch") + '\0');
+    SetRegistryValue(HKEY_CLASSES_ROOT, "DownloadRequestTests.launch\\shell\\open\\command", "", REG_SZ,
+                     "\"" + BesideThisProgram("fake_browser.exe") + "\" \"%1\"" + '\0');
+    TempFolder folder;
+    const std::string log = folder.Path() + "\\browser.log";
+    SetEnvironmentVariableA("DR_BROWSER_LOG", log.c_str());
+    EXPECT_TRUE(OpenPage("http://www.example.com/thanks"));
+    EXPECT_FALSE(OpenPage("http://www.example.com/"));
+    EXPECT_EQ(0u, WaitForRecord(log).find("http://www.example.com/thanks|"));
+    std::ifstream in(log);
+    std::string line;
+    int starts = 0;
+    while (std::getline(in, line)) ++starts;
+    EXPECT_EQ(1, starts);
+    RegDeleteTreeA(HKEY_CLASSES_ROOT, "DownloadRequestTests.launch");
 }
 
 }  // namespace

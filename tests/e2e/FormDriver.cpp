@@ -5,7 +5,8 @@
 // its own in the test prefix, and plays the vendor's service on loopback.
 //
 //   form_driver.exe PROGRAM OUTPUT_FOLDER                 the scenarios against a scripted service
-//   form_driver.exe PROGRAM OUTPUT_FOLDER --real-service  one submission to a service already running
+//   form_driver.exe PROGRAM OUTPUT_FOLDER --real-service [NAME]  one submission to a service already running;
+//                                                  NAME: the full name typed, as hex digits of its UTF-8
 //   form_driver.exe PROGRAM OUTPUT_FOLDER --walk-through  the same, slowly, with a screenshot of each step
 //   form_driver.exe PROGRAM OUTPUT_FOLDER --one-submission  one accepted submission; prints its peak memory
 #include <winsock2.h>
@@ -22,6 +23,7 @@
 #include <vector>
 
 #include <psapi.h>
+#include <tlhelp32.h>
 
 #include "form/VendorUrls.h"
 #include "resource.h"
@@ -34,7 +36,7 @@ namespace {
 const char kCaption[] = "Download Request Form";
 
 enum class Act {
-    Type,            // control, text
+    Type,            // control, text (UTF-8; the form gets it in the system's code page)
     Click,           // control
     Key,             // number: virtual key, sent to the focused control
     CloseBox,        // the caption's close box
@@ -53,6 +55,8 @@ enum class Act {
     ExpectErrorEnding,  // text: a message box "Error" whose text ends so, then OK
     KeepPeakMemory,     // the program's peak private bytes become the baseline
     ExpectPeakMemory,   // number: at most this many KiB above the baseline
+    CommandNow,         // control: its click (IDOK: Enter), which the form must handle at once
+    ExpectNoError,      // no message box "Error" is showing
 };
 
 struct Step {
@@ -82,6 +86,8 @@ Step ExpectPosts(int count, const char* body = nullptr) { return {Act::ExpectPos
 Step ExpectErrorEnding(const char* text) { return {Act::ExpectErrorEnding, 0, text, 0}; }
 Step KeepPeakMemory() { return {Act::KeepPeakMemory, 0, nullptr, 0}; }
 Step ExpectPeakMemory(int kibAboveBaseline) { return {Act::ExpectPeakMemory, 0, nullptr, kibAboveBaseline}; }
+Step CommandNow(int control) { return {Act::CommandNow, control, nullptr, 0}; }
+Step ExpectNoError() { return {Act::ExpectNoError, 0, nullptr, 0}; }
 
 // How the scripted service answers, one reply per connection; none: nothing listens.
 using Service = std::vector<Reply>;
@@ -108,6 +114,7 @@ struct Scenario {
     std::vector<Step> steps;
     Service service;
     bool serviceAlreadyRunning = false;  // a real one, started by whoever runs the driver
+    bool browserMissing = false;         // .htm names a file class that is not there
 };
 
 std::vector<Step> Join(std::vector<Step> first, const std::vector<Step>& then) {
@@ -118,10 +125,24 @@ std::vector<Step> Join(std::vector<Step> first, const std::vector<Step>& then) {
 const std::vector<Step> fill = {Type(IDC_EMAIL, "jo@example.com"), Type(IDC_FULL_NAME, "Jo Bloggs"),
                                 Type(IDC_PHONE, "0123")};
 
-const Scenario kRealService = {
-    "the vendor service takes the form",
-    Join(fill, {Click(IDC_REQUEST_DOWNLOAD), ExpectExit(30000), ExpectPages(kThankYouPageUrl), ExpectScratch(false)}),
-    {}, true};
+Scenario RealService(const char* fullName) {
+    return {"the vendor service takes the form",
+            {Type(IDC_EMAIL, "jo@example.com"), Type(IDC_FULL_NAME, fullName), Type(IDC_PHONE, "0123"),
+             Click(IDC_REQUEST_DOWNLOAD), ExpectExit(30000), ExpectPages(kThankYouPageUrl), ExpectScratch(false)},
+            {}, true};
+}
+
+std::string FromHex(const std::string& hex) {
+    std::string bytes;
+    for (size_t i = 0; i + 1 < hex.size(); i += 2) bytes += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
+    return bytes;
+}
+
+std::wstring Wide(const char* utf8) {
+    std::wstring wide(strlen(utf8) + 1, L'\0');
+    wide.resize(static_cast<size_t>(MultiByteToWideChar(CP_UTF8, 0, utf8, -1, &wide[0], static_cast<int>(wide.size()))));
+    return wide;
+}
 
 const Scenario kOneSubmission = {
     "one submission, measured",
@@ -168,6 +189,9 @@ std::vector<Scenario> FaultScenarios() {
         {"fault: a 10 MB body thanks without the memory growing with it",
          Join(submit, Join(thanks, {ExpectPeakMemory(2048)})),
          {{PageWithLength(200, tenMegabytes)}}},
+        {"fault: no browser; closed while its message is up, the program ends at once",
+         Join(submit, {WaitForError(), CloseBox(), ExpectExit(5000), ExpectPages(""), ExpectScratch(false)}),
+         kAccepts, false, true},
     };
 }
 
@@ -206,6 +230,15 @@ std::vector<Scenario> Scenarios() {
           ExpectFocus(IDC_EMAIL), Type(IDC_EMAIL, "jo@example.com"), Key(VK_RETURN),
           ExpectError("Please Provide Name."), ExpectFocus(IDC_FULL_NAME), Click(IDC_CANCEL),
           ExpectExit(5000), ExpectPages(kHomePageUrl)}},
+        {"a validation message is answered before anything else",
+         {Click(IDC_REQUEST_DOWNLOAD), WaitForError(), Type(IDC_EMAIL, "jo@example.com"),
+          Type(IDC_FULL_NAME, "Jo Bloggs"), CommandNow(IDC_REQUEST_DOWNLOAD), CommandNow(IDOK),
+          ExpectError("Please Provide a Valid Email."), ExpectNoError(), ExpectPosts(0), Click(IDC_CANCEL),
+          ExpectExit(5000), ExpectPages(kHomePageUrl)},
+         kAccepts},
+        {"closed while a validation message is up: ends once it is answered",
+         {Click(IDC_REQUEST_DOWNLOAD), WaitForError(), CloseBox(), ExpectError("Please Provide a Valid Email."),
+          ExpectExit(5000), ExpectPages(kHomePageUrl)}},
         {"Esc opens the home page and ends the program",
          {ExpectFocus(IDC_EMAIL), Key(VK_ESCAPE), ExpectExit(5000), ExpectPages(kHomePageUrl)}},
         {"the close box opens the home page and ends the program",
@@ -229,10 +262,15 @@ std::vector<std::string> Lines(const std::string& path) {
     return lines;
 }
 
+// The recording browser for .htm files, or a file class that is not there.
+void RegisterBrowser(bool present) {
+    const std::string fileClass = present ? "DownloadRequestTests.page" : "DownloadRequestTests.missing";
+    SetRegistryValue(HKEY_CLASSES_ROOT, ".htm", "", REG_SZ, fileClass + '\0');
+}
+
 // The registry and environment the program meets: the recording browser for
 // .htm files, and the per-user cache folder.
 void PrepareDesktop(const std::string& output) {
-    SetRegistryValue(HKEY_CLASSES_ROOT, ".htm", "", REG_SZ, std::string("DownloadRequestTests.page") + '\0');
     SetRegistryValue(HKEY_CLASSES_ROOT, "DownloadRequestTests.page\\shell\\open\\command", "", REG_SZ,
                      "\"" + BesideThisProgram("fake_browser.exe") + "\" \"%1\"" + '\0');
     const std::string cache = output + "\\cache";
@@ -297,6 +335,7 @@ public:
         server = StartService(scenario.service);
         if (server && !server->Listening())
             return Fail("the service could not listen on port " + std::to_string(TEST_CRM_PORT));
+        RegisterBrowser(!scenario.browserMissing);
         if (!Start()) return Fail("the program did not start");
         memory = std::make_unique<MemoryWatch>(process.hProcess);
         form = WaitForDialog(process.dwProcessId, kCaption, 15000);
@@ -362,7 +401,7 @@ private:
     void Do(const Step& step) {
         switch (step.act) {
         case Act::Type:
-            SendMessageTimeoutA(Control(step.control), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(step.text),
+            SendMessageTimeoutW(Control(step.control), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Wide(step.text).c_str()),
                                 SMTO_ABORTIFHUNG, 5000, nullptr);
             break;
         case Act::Click:
@@ -418,10 +457,13 @@ private:
                 Fail("the program did not end within " + std::to_string(step.number) + " ms");
             break;
         case Act::ExpectPages:
-            // The browser starts on its own; give it a moment, then make sure no more come.
-            WaitUntil([&] { return Pages().size() >= strlen(step.text); }, 5000);
-            Sleep(300);
-            if (Pages() != step.text) Fail("browser pages were \"" + Pages() + "\", expected \"" + step.text + "\"");
+            // Final once the program has ended and every browser it started has recorded its page.
+            if (!WaitUntil([&] { return WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0 && !BrowserRunning(); },
+                           10000)) {
+                Fail("the program or a browser it started was still running");
+            } else if (Pages() != step.text) {
+                Fail("browser pages were \"" + Pages() + "\", expected \"" + step.text + "\"");
+            }
             break;
         case Act::ExpectVisible:
             if (!WaitUntil([&] { return IsWindowVisible(Control(step.control)) != FALSE; }, 5000))
@@ -431,9 +473,18 @@ private:
             if (!WaitUntil([&] { return IsWindowEnabled(Control(step.control)) == FALSE; }, 5000))
                 Fail("control " + std::to_string(step.control) + " stayed enabled");
             break;
-        case Act::ExpectNoFocus:
-            Sleep(200);
+        case Act::ExpectNoFocus:  // after the wait label showed: the submission had started by then
             if (Focused() && IsChild(form, Focused())) Fail("a control held the focus");
+            break;
+        case Act::CommandNow: {
+            DWORD_PTR result = 0;
+            if (!SendMessageTimeoutA(form, WM_COMMAND, MAKEWPARAM(step.control, BN_CLICKED),
+                                     reinterpret_cast<LPARAM>(Control(step.control)), SMTO_NORMAL, 3000, &result))
+                Fail("the form did not handle command " + std::to_string(step.control) + " at once");
+            break;
+        }
+        case Act::ExpectNoError:
+            if (HWND box = FindDialog(process.dwProcessId, "Error")) Fail("a message box said \"" + MessageBoxText(box) + "\"");
             break;
         case Act::ExpectScratch: {
             auto exists = [&] { return GetFileAttributesA(ScratchPath().c_str()) != INVALID_FILE_ATTRIBUTES; };
@@ -472,9 +523,34 @@ private:
         }
     }
 
+    // A browser the program started that is still running: its page may not be recorded yet.
+    bool BrowserRunning() const {
+        HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+        PROCESSENTRY32 entry = {};
+        entry.dwSize = sizeof entry;
+        bool running = false;
+        for (BOOL more = Process32First(snapshot, &entry); more && !running; more = Process32Next(snapshot, &entry)) {
+            running = entry.th32ParentProcessID == process.dwProcessId && _stricmp(entry.szExeFile, "fake_browser.exe") == 0;
+        }
+        CloseHandle(snapshot);
+        return running;
+    }
+
+    // Every window of the program paints what it has to, and its thread is back in its loop.
+    void PaintNow() const { EnumWindows(PaintIfOfProcess, static_cast<LPARAM>(process.dwProcessId)); }
+    static BOOL CALLBACK PaintIfOfProcess(HWND window, LPARAM pid) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner == static_cast<DWORD>(pid) && IsWindowVisible(window)) {
+            RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+            SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, nullptr);
+        }
+        return TRUE;
+    }
+
     // The form's area of the screen (or all of it) as a 24-bit BMP; the test converts it to PNG.
     void SaveScreenshot(const char* name, bool wholeScreen) {
-        Sleep(300);  // let the form finish painting
+        PaintNow();
         RECT frame = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
         if (!wholeScreen) GetWindowRect(form, &frame);
         const int width = frame.right - frame.left, height = frame.bottom - frame.top;
@@ -528,7 +604,8 @@ int main(int argc, char** argv) {
     PrepareDesktop(argv[2]);
     const std::string mode = argc > 3 ? argv[3] : "";
     std::vector<Scenario> chosen = Scenarios();
-    if (mode == "--real-service") chosen = {kRealService};
+    const std::string fullName = argc > 4 ? FromHex(argv[4]) : "Jo Bloggs";
+    if (mode == "--real-service") chosen = {RealService(fullName.c_str())};
     if (mode == "--walk-through") chosen = {kWalkThrough};
     if (mode == "--one-submission") chosen = {kOneSubmission};
     int passed = 0, failed = 0;

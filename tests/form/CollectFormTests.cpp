@@ -133,6 +133,15 @@ TEST_F(CollectFormTest, ValidatesAndFillsTheLists) {
     }
 }
 
+TEST_F(CollectFormTest, InputsTakeNoMoreThanIsRead) {
+    const std::string pasted(10000, '7');  // digits, which the phone input takes too
+    for (int input : {IDC_EMAIL, IDC_FULL_NAME, IDC_PHONE}) {
+        SetDlgItemTextA(form, input, "");
+        SendDlgItemMessageA(form, input, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(pasted.c_str()));
+        EXPECT_EQ(255, GetWindowTextLengthA(GetDlgItem(form, input))) << input;
+    }
+}
+
 TEST_F(CollectFormTest, RetryStartsFromEmptyListsAndInputsAreCut) {
     const std::string longText(300, 'y');
     Fill("a@b.c", "", "");
