@@ -18,9 +18,9 @@ FORM = [("EmailAddress", "jo@example.com"), ("EmailType", "2"), ("rootURL", "htt
         ("SelectProduct", "2"), ("HowReached", "Other"), ("FullName", "Jo Bloggs"), ("Phone", "0123")]
 
 
-def encode(pairs):
+def encode(pairs, codec="cp1252"):
     """The body as the program builds it: every byte but letters and digits escaped, CR LF at the end."""
-    return ("&".join(f"{name}={urllib.parse.quote(value, safe='', encoding='cp1252')}" for name, value in pairs)
+    return ("&".join(f"{name}={urllib.parse.quote(value, safe='', encoding=codec)}" for name, value in pairs)
             + "\r\n").encode()
 
 
@@ -34,9 +34,10 @@ class Running:
         self.thread = threading.Thread(target=self.service.serve_forever, daemon=True)
         self.thread.start()
 
-    def post(self, body, path="/frmAction/download.aspx?FromSite=yes"):
+    def post(self, body, path="/frmAction/download.aspx?FromSite=yes", charset=None):
+        content_type = "application/x-www-form-urlencoded" + (f"; charset={charset}" if charset else "")
         request = urllib.request.Request(f"http://127.0.0.1:{self.port}{path}", data=body, method="POST",
-                                         headers={"Content-Type": "application/x-www-form-urlencoded"})
+                                         headers={"Content-Type": content_type})
         try:
             with urllib.request.urlopen(request, timeout=10) as answer:
                 return answer.status, answer.read().decode()
@@ -90,14 +91,43 @@ class VendorServiceTest(unittest.TestCase):
             "has no @": encode(changed("EmailAddress", "jo.example.com")),
             "larger than": b"EmailAddress=" + b"a" * MAX_BODY,
             "not URL-encoded": b"EmailAddress",
+            "Field FullName holds a control character": encode(changed("FullName", "Jo\r\nBcc: x@example.com")),
+            "Field Phone holds a control character": encode(changed("Phone", "01\x0023")),
+            "not cp932 text": (encode(FORM).replace(b"Bloggs", b"%82"), "shift_jis"),
+            "charset klingon is unknown": (encode(FORM), "klingon"),
         }
         for reason, body in cases.items():
             with self.subTest(reason):
-                status, page = self.running.post(body)
+                body, charset = body if isinstance(body, tuple) else (body, None)
+                status, page = self.running.post(body, charset=charset)
                 self.assertEqual(400, status)
                 self.assertIn(reason, page)
         self.assertEqual(404, self.running.post(encode(FORM), "/frmAction/download.aspx")[0])
         self.assertEqual([], self.stored())
+
+    def test_names_arrive_in_the_code_page_the_request_names(self):
+        cases = [(None, "cp1252", "José Ñúñez"), ("windows-1252", "cp1252", "Zoë Œuvre"),
+                 ("windows-1251", "cp1251", "Иван Петров"), ("shift_jis", "cp932", "山田 太郎")]
+        for charset, codec, name in cases:
+            pairs = FORM[:5] + [("FullName", name), ("Phone", "")]
+            self.assertEqual(200, self.running.post(encode(pairs, codec), charset=charset)[0], charset)
+        self.assertEqual([name for _, _, name in cases], [row["FullName"] for row in self.stored()])
+        outbox = sorted((Path(self.data.name) / "outbox").glob("*.eml"))
+        self.assertIn("山田 太郎", email.message_from_bytes(outbox[-1].read_bytes(), policy=email.policy.default)
+                      .get_content())
+
+    def test_a_request_is_kept_with_its_mail_or_not_at_all(self):
+        from unittest import mock
+        with mock.patch("service.vendor_service.download_mail", side_effect=ValueError("no mail today")):
+            status, page = self.running.post(encode(FORM))
+        self.assertEqual(500, status)
+        self.assertIn("no mail today", page)
+        with mock.patch("pathlib.Path.write_bytes", side_effect=OSError("disk full")):
+            self.assertEqual(500, self.running.post(encode(FORM))[0])
+        self.assertEqual([], self.stored())
+        self.assertEqual([], list((Path(self.data.name) / "outbox").glob("*")))
+        self.assertEqual(200, self.running.post(encode(FORM))[0])  # and the service goes on
+        self.assertEqual(1, len(self.stored()))
 
     def test_twenty_at_once_are_all_stored(self):
         def post(i):
@@ -159,26 +189,29 @@ class RealProgramTest(unittest.TestCase):
     """DownloadRequest.exe under Wine posts a form to this service."""
 
     def test_the_program_posts_to_the_service(self):
-        with tempfile.TemporaryDirectory() as data:
-            service = Service(int(os.environ["DR_SERVICE_PORT"]), data)
-            service.quiet = True
-            thread = threading.Thread(target=service.serve_forever, daemon=True)
-            thread.start()
-            try:
-                run = subprocess.run(
-                    [os.environ["DR_RUN_E2E"], os.environ["DR_WINE_SESSION_DIR"], os.environ["DR_FORM_DRIVER"],
-                     os.environ["DR_PROGRAM"], os.environ["DR_OUTPUT"], "--real-service"],
-                    capture_output=True, text=True, timeout=240)
-                print(run.stdout, run.stderr)
-                self.assertEqual(0, run.returncode)
-                rows = Store(Path(data) / "requests.sqlite3").all()
-            finally:
-                service.shutdown()
-                service.server_close()
-        self.assertEqual(1, len(rows))
-        self.assertEqual(("jo@example.com", "Jo Bloggs", "0123"),
-                         (rows[0]["EmailAddress"], rows[0]["FullName"], rows[0]["Phone"]))
-
+        # The program sends its system's ANSI code page, and says which it is.
+        cases = [(None, "Jo Bloggs"), ("ru_RU.UTF-8", "Иван Петров"), ("ja_JP.UTF-8", "山田 太郎")]
+        for locale, name in cases:
+            with self.subTest(locale), tempfile.TemporaryDirectory() as data:
+                service = Service(int(os.environ["DR_SERVICE_PORT"]), data)
+                service.quiet = True
+                thread = threading.Thread(target=service.serve_forever, daemon=True)
+                thread.start()
+                try:
+                    env = dict(os.environ, **({"LC_ALL": locale} if locale else {}))
+                    run = subprocess.run(
+                        [os.environ["DR_RUN_E2E"], os.environ["DR_WINE_SESSION_DIR"], os.environ["DR_FORM_DRIVER"],
+                         os.environ["DR_PROGRAM"], os.environ["DR_OUTPUT"], "--real-service", name.encode().hex()],
+                        capture_output=True, text=True, timeout=240, env=env)
+                    print(run.stdout, run.stderr)
+                    self.assertEqual(0, run.returncode)
+                    rows = Store(Path(data) / "requests.sqlite3").all()
+                finally:
+                    service.shutdown()
+                    service.server_close()
+                self.assertEqual(1, len(rows))
+                self.assertEqual(("jo@example.com", name, "0123"),
+                                 (rows[0]["EmailAddress"], rows[0]["FullName"], rows[0]["Phone"]))
 
 if __name__ == "__main__":
     unittest.main()

@@ -10,6 +10,8 @@ in SQLite and writes the e-mail with the download paths into an outbox folder
 "/english/downloads/thankyou.html" are the vendor's home and thank-you pages.
 """
 import argparse
+import codecs
+import contextlib
 import datetime
 import email.message
 import email.utils
@@ -19,6 +21,7 @@ import sqlite3
 import sys
 import threading
 import time
+import unicodedata
 import urllib.parse
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 from pathlib import Path
@@ -37,11 +40,28 @@ PAGES = {
 }
 
 
+# The program names its Windows ANSI code page; these names mean Windows' own
+# variant of the encoding, as web browsers take them too.
+WINDOWS_CODECS = {"shift_jis": "cp932", "gbk": "cp936", "ks_c_5601-1987": "cp949", "big5": "cp950",
+                  "windows-874": "cp874"}
+
+
 class Rejection(Exception):
     """A form the service does not take; the text is the reason given to the client."""
 
 
-def parse_form(body, host):
+def form_codec(content_type):
+    """The codec for the form's bytes: the Content-Type's charset, Windows-1252 without one."""
+    header = email.message.Message()
+    header["Content-Type"] = content_type or "application/x-www-form-urlencoded"
+    charset = header.get_content_charset("windows-1252")
+    try:
+        return codecs.lookup(WINDOWS_CODECS.get(charset, charset)).name
+    except LookupError:
+        raise Rejection(f"The charset {charset} is unknown.") from None
+
+
+def parse_form(body, host, codec="cp1252"):
     """The seven fields of a posted form, checked; raises Rejection."""
     if len(body) > MAX_BODY:
         raise Rejection(f"The form is larger than {MAX_BODY} bytes.")
@@ -52,7 +72,10 @@ def parse_form(body, host):
         text = text[:-2]
     try:
         # The program sends the text of a Windows ANSI code page, byte for byte.
-        pairs = urllib.parse.parse_qsl(text, keep_blank_values=True, strict_parsing=True, encoding="cp1252")
+        pairs = urllib.parse.parse_qsl(text, keep_blank_values=True, strict_parsing=True, encoding=codec,
+                                       errors="strict")
+    except UnicodeDecodeError:
+        raise Rejection(f"The form is not {codec} text.") from None
     except ValueError:
         raise Rejection("The form is not URL-encoded.") from None
     names = [name for name, _ in pairs]
@@ -65,6 +88,9 @@ def parse_form(body, host):
     if missing:
         raise Rejection("Missing field " + ", ".join(missing) + ".")
     form = dict(pairs)
+    for name, value in pairs:
+        if any(unicodedata.category(c) == "Cc" for c in value):
+            raise Rejection(f"Field {name} holds a control character.")
     expected = dict(FIXED, rootURL=f"http://{host.split(':')[0]}/")
     for name, value in expected.items():
         if form[name] != value:
@@ -88,13 +114,15 @@ class Store:
                         f"client TEXT NOT NULL, {columns})")
         self.db.commit()
 
-    def add(self, client, form):
+    @contextlib.contextmanager
+    def adding(self, client, form):
+        """The new request's id; it stays stored only when the block using it succeeds."""
         with self.lock, self.db:
             cursor = self.db.execute(
                 f"INSERT INTO requests (received, client, {', '.join(FIELDS)}) VALUES (?, ?{', ?' * len(FIELDS)})",
                 (datetime.datetime.now(datetime.timezone.utc).isoformat(timespec="seconds"), client,
                  *(form[name] for name in FIELDS)))
-            return cursor.lastrowid
+            yield cursor.lastrowid
 
     def all(self):
         with self.lock:
@@ -123,6 +151,7 @@ def download_mail(form, request_id, host):
 
 class Service(ThreadingHTTPServer):
     daemon_threads = True
+    request_queue_size = 128  # a burst of clients waits to be accepted instead of being reset
 
     def __init__(self, port, data, smtp=None, delay=0.0):
         self.data = Path(data)
@@ -134,9 +163,17 @@ class Service(ThreadingHTTPServer):
         super().__init__(("127.0.0.1", port), Handler)
 
     def accept(self, client, form, host):
-        request_id = self.store.add(client, form)
-        message = download_mail(form, request_id, host)
-        (self.outbox / f"request-{request_id:06d}.eml").write_bytes(bytes(message))
+        # A request is stored together with its e-mail, or neither is kept.
+        mail_file = None
+        try:
+            with self.store.adding(client, form) as request_id:
+                message = download_mail(form, request_id, host)
+                mail_file = self.outbox / f"request-{request_id:06d}.eml"
+                mail_file.write_bytes(bytes(message))
+        except BaseException:
+            if mail_file:
+                mail_file.unlink(missing_ok=True)
+            raise
         if self.smtp:
             try:
                 with smtplib.SMTP(*self.smtp, timeout=10) as connection:
@@ -187,11 +224,16 @@ class Handler(BaseHTTPRequestHandler):
         body = self.rfile.read(int(length))
         host = self.headers.get("Host", "")
         try:
-            form = parse_form(body, host)
+            form = parse_form(body, host, form_codec(self.headers.get("Content-Type")))
         except Rejection as reason:
             return self.answer(400, "Request refused", f"<p>{html.escape(str(reason))}</p>")
         time.sleep(self.server.delay)
-        request_id = self.server.accept(self.client_address[0], form, host)
+        try:
+            request_id = self.server.accept(self.client_address[0], form, host)
+        except Exception as failure:  # the client hears why, and nothing was kept
+            self.log_error("request not completed: %r", failure)
+            return self.answer(500, "Request not completed",
+                               f"<p>The service could not complete the request: {html.escape(str(failure))}</p>")
         self.answer(200, "Request received",
                     f"<p>Request {request_id}: the download paths are on their way to "
                     f"{html.escape(form['EmailAddress'])}.</p>")
