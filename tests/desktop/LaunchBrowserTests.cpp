@@ -4,6 +4,7 @@
 
 #include <stdlib.h>
 
+#include <algorithm>
 #include <fstream>
 #include <string>
 
@@ -61,10 +62,7 @@ TEST(OpenPage, OpensOnePageARun) {
     EXPECT_FALSE(OpenPage("http://www.example.com/"));
     EXPECT_EQ(0u, WaitForRecord(log).find("http://www.example.com/thanks|"));
     std::ifstream in(log);
-    std::string line;
-    int starts = 0;
-    while (std::getline(in, line)) ++starts;
-    EXPECT_EQ(1, starts);
+    EXPECT_EQ(1, std::count(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>(), '\n'));
     RegDeleteTreeA(HKEY_CLASSES_ROOT, "DownloadRequestTests.launch");
 }
 
