@@ -1,4 +1,5 @@
 """The vendor service: what it takes, what it refuses, what it keeps."""
+import contextlib
 import email
 import email.policy
 import os
@@ -186,32 +187,64 @@ class VendorServiceTest(unittest.TestCase):
 
 @unittest.skipUnless(os.environ.get("DR_FORM_DRIVER"), "needs the Windows build and its Wine session")
 class RealProgramTest(unittest.TestCase):
-    """DownloadRequest.exe under Wine posts a form to this service."""
+    """DownloadRequest.exe under Wine posts a form to this service, over HTTP and over TLS."""
+
+    @contextlib.contextmanager
+    def serving(self, port, tls=None):
+        with tempfile.TemporaryDirectory() as data:
+            service = Service(port, data, tls=tls)
+            service.quiet = True
+            thread = threading.Thread(target=service.serve_forever, daemon=True)
+            thread.start()
+            try:
+                yield service
+            finally:
+                service.shutdown()
+                service.server_close()
+
+    def drive(self, driver, program, *mode, env=None):
+        run = subprocess.run([os.environ["DR_RUN_E2E"], os.environ["DR_WINE_SESSION_DIR"], driver, program,
+                              os.environ["DR_OUTPUT"], *mode], capture_output=True, text=True, timeout=240, env=env)
+        print(run.stdout, run.stderr)
+        self.assertEqual(0, run.returncode)
+
+    def assertStored(self, service, name="Jo Bloggs"):
+        self.assertEqual([("jo@example.com", name, "0123")],
+                         [(row["EmailAddress"], row["FullName"], row["Phone"]) for row in service.store.all()])
 
     def test_the_program_posts_to_the_service(self):
         # The program sends its system's ANSI code page, and says which it is.
         cases = [(None, "Jo Bloggs"), ("ru_RU.UTF-8", "Иван Петров"), ("ja_JP.UTF-8", "山田 太郎")]
         for locale, name in cases:
-            with self.subTest(locale), tempfile.TemporaryDirectory() as data:
-                service = Service(int(os.environ["DR_SERVICE_PORT"]), data)
-                service.quiet = True
-                thread = threading.Thread(target=service.serve_forever, daemon=True)
-                thread.start()
-                try:
-                    env = dict(os.environ, **({"LC_ALL": locale} if locale else {}))
-                    run = subprocess.run(
-                        [os.environ["DR_RUN_E2E"], os.environ["DR_WINE_SESSION_DIR"], os.environ["DR_FORM_DRIVER"],
-                         os.environ["DR_PROGRAM"], os.environ["DR_OUTPUT"], "--real-service", name.encode().hex()],
-                        capture_output=True, text=True, timeout=240, env=env)
-                    print(run.stdout, run.stderr)
-                    self.assertEqual(0, run.returncode)
-                    rows = Store(Path(data) / "requests.sqlite3").all()
-                finally:
-                    service.shutdown()
-                    service.server_close()
-                self.assertEqual(1, len(rows))
-                self.assertEqual(("jo@example.com", name, "0123"),
-                                 (rows[0]["EmailAddress"], rows[0]["FullName"], rows[0]["Phone"]))
+            with self.subTest(locale), self.serving(int(os.environ["DR_SERVICE_PORT"])) as service:
+                env = dict(os.environ, **({"LC_ALL": locale} if locale else {}))
+                self.drive(os.environ["DR_FORM_DRIVER"], os.environ["DR_PROGRAM"], "--real-service",
+                           name.encode().hex(), env=env)
+                self.assertStored(service, name)
+
+    def test_certificates_are_checked(self):
+        # A fresh CA, trusted only in the test prefix; the service presents each certificate in turn.
+        certificates = Path(os.environ["DR_CERTIFICATES"])
+        subprocess.run([os.environ["DR_MAKE_CERTIFICATES"], certificates], check=True)
+        trust = subprocess.run([os.environ["DR_RUN_E2E"].replace("run-e2e", "wine-session"), "run",
+                                os.environ["DR_WINE_SESSION_DIR"], os.environ["DR_TRUST"],
+                                "Z:" + str((certificates / "ca.der").resolve()).replace("/", "\\")])
+        self.assertEqual(0, trust.returncode)
+        for certificate in ("valid", "expired", "otherhost", "unknownca", "selfsigned"):
+            tls = (certificates / f"{certificate}.pem", certificates / f"{certificate}.key")
+            with self.subTest(certificate), self.serving(int(os.environ["DR_TLS_PORT"]), tls) as service:
+                accepted = certificate == "valid"
+                self.drive(os.environ["DR_TLS_DRIVER"], os.environ["DR_TLS_PROGRAM"],
+                           "--real-service" if accepted else "--refusing-program")
+                print(certificate, service.log)
+                if accepted:
+                    self.assertStored(service)
+                    self.assertTrue(any(line.startswith('"POST /frmAction/') for line in service.log))
+                else:  # the program came, but sent not a request line, not a byte of the form
+                    self.assertEqual([], service.store.all())
+                    self.assertTrue(service.log)
+                    self.assertTrue(all(line.startswith(("TLS handshake failed", "connection closed without"))
+                                        for line in service.log), service.log)
 
 if __name__ == "__main__":
     unittest.main()

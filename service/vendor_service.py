@@ -2,6 +2,7 @@
 """The vendor's customer-relations service, as DownloadRequest.exe talks to it.
 
     python3 service/vendor_service.py --port 8080            serve
+    python3 service/vendor_service.py --port 8443 --tls CERT KEY   serve over TLS
     python3 service/vendor_service.py --data DIR --show      print what was stored
 
 POST /frmAction/download.aspx?FromSite=yes takes the form, checks it, stores it
@@ -18,6 +19,7 @@ import email.utils
 import html
 import smtplib
 import sqlite3
+import ssl
 import sys
 import threading
 import time
@@ -134,7 +136,7 @@ class Store:
         self.db.close()
 
 
-def download_mail(form, request_id, host):
+def download_mail(form, request_id, host, scheme="http"):
     site = host.split(":")[0]
     message = email.message.EmailMessage()
     message["From"] = f"Downloads <downloads@{site}>"
@@ -142,7 +144,7 @@ def download_mail(form, request_id, host):
     message["Subject"] = "Your download paths"
     message["Date"] = email.utils.formatdate(localtime=True)
     message["Message-ID"] = email.utils.make_msgid(idstring=f"request{request_id}", domain=site)
-    links = "\n".join(f"  http://{host}{path}" for path in DOWNLOADS)
+    links = "\n".join(f"  {scheme}://{host}{path}" for path in DOWNLOADS)
     message.set_content(
         f"Dear {form['FullName']},\n\nthank you for your interest. The files are here:\n\n{links}\n\n"
         "The manual explains the installation.\nWrite to us if you need technical support.\n")
@@ -153,21 +155,30 @@ class Service(ThreadingHTTPServer):
     daemon_threads = True
     request_queue_size = 128  # a burst of clients waits to be accepted instead of being reset
 
-    def __init__(self, port, data, smtp=None, delay=0.0):
+    def __init__(self, port, data, smtp=None, delay=0.0, tls=None):
+        """tls: (certificate chain file, key file) to serve HTTPS instead of HTTP."""
         self.data = Path(data)
         self.outbox = self.data / "outbox"
         self.outbox.mkdir(parents=True, exist_ok=True)
         self.store = Store(self.data / "requests.sqlite3")
         self.smtp = smtp
         self.delay = delay
+        self.log = []  # every line the handlers logged: request lines, refused handshakes
         super().__init__(("127.0.0.1", port), Handler)
+        self.scheme = "https" if tls else "http"
+        if tls:
+            context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+            context.load_cert_chain(*tls)
+            # The handshake happens on the request's own thread, so a slow or
+            # refusing client holds up nobody else.
+            self.socket = context.wrap_socket(self.socket, server_side=True, do_handshake_on_connect=False)
 
     def accept(self, client, form, host):
         # A request is stored together with its e-mail, or neither is kept.
         mail_file = None
         try:
             with self.store.adding(client, form) as request_id:
-                message = download_mail(form, request_id, host)
+                message = download_mail(form, request_id, host, self.scheme)
                 mail_file = self.outbox / f"request-{request_id:06d}.eml"
                 mail_file.write_bytes(bytes(message))
         except BaseException:
@@ -190,10 +201,22 @@ class Service(ThreadingHTTPServer):
 
 class Handler(BaseHTTPRequestHandler):
     protocol_version = "HTTP/1.1"
+    timeout = 60  # a client that stops talking is let go
 
     def log_message(self, format, *args):
+        self.server.log.append(format % args)
         if not getattr(self.server, "quiet", False):
             super().log_message(format, *args)
+
+    def handle(self):
+        if isinstance(self.connection, ssl.SSLSocket):
+            try:
+                self.connection.do_handshake()
+            except (ssl.SSLError, OSError) as refusal:
+                return self.log_message("TLS handshake failed: %s", refusal)
+        super().handle()
+        if not getattr(self, "requestline", ""):
+            self.log_message("connection closed without a request")
 
     def answer(self, status, title, text):
         page = (f"<!DOCTYPE html>\n<html><head><title>{html.escape(title)}</title></head>\n"
@@ -257,6 +280,7 @@ def main(argv=None):
     parser.add_argument("--data", default="service-data", help="folder for the database and the outbox")
     parser.add_argument("--smtp", metavar="HOST:PORT", help="also send each e-mail through this SMTP server")
     parser.add_argument("--delay", type=float, default=0.0, help="seconds to wait before answering a form")
+    parser.add_argument("--tls", nargs=2, metavar=("CERT", "KEY"), help="serve HTTPS with this certificate chain and key")
     parser.add_argument("--show", action="store_true", help="print the stored requests and the newest e-mail")
     args = parser.parse_args(argv)
     if args.show:
@@ -265,8 +289,8 @@ def main(argv=None):
     if args.smtp:
         host, _, port = args.smtp.rpartition(":")
         smtp = (host, int(port))
-    service = Service(args.port, args.data, smtp, args.delay)
-    print(f"serving on http://127.0.0.1:{service.server_address[1]}/, data in {args.data}", flush=True)
+    service = Service(args.port, args.data, smtp, args.delay, args.tls)
+    print(f"serving on {service.scheme}://127.0.0.1:{service.server_address[1]}/, data in {args.data}", flush=True)
     try:
         service.serve_forever()
     except KeyboardInterrupt:

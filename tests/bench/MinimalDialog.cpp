@@ -1,5 +1,8 @@
-// The smallest modal dialog program, built with the product's flags.
+// A bare dialog procedure showing the program's own form (template 129, with
+// its bitmap and icon), built with the same flags: the yardstick for start-up.
 #include <windows.h>
+
+#include "resource.h"
 
 namespace {
 
@@ -14,6 +17,6 @@ INT_PTR CALLBACK Procedure(HWND window, UINT message, WPARAM first, LPARAM) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-    DialogBoxParamA(instance, MAKEINTRESOURCEA(1), nullptr, Procedure, 0);
+    DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_DOWNLOAD_REQUEST), nullptr, Procedure, 0);
     return 0;
 }

@@ -7,6 +7,8 @@
 //   form_driver.exe PROGRAM OUTPUT_FOLDER                 the scenarios against a scripted service
 //   form_driver.exe PROGRAM OUTPUT_FOLDER --real-service [NAME]  one submission to a service already running;
 //                                                  NAME: the full name typed, as hex digits of its UTF-8
+//   form_driver.exe PROGRAM OUTPUT_FOLDER --refusing-program  the same, but the program must refuse the
+//                                                  service (its certificate): the sending error, no page
 //   form_driver.exe PROGRAM OUTPUT_FOLDER --walk-through  the same, slowly, with a screenshot of each step
 //   form_driver.exe PROGRAM OUTPUT_FOLDER --one-submission  one accepted submission; prints its peak memory
 #include <winsock2.h>
@@ -131,6 +133,13 @@ Scenario RealService(const char* fullName) {
              Click(IDC_REQUEST_DOWNLOAD), ExpectExit(30000), ExpectPages(kThankYouPageUrl), ExpectScratch(false)},
             {}, true};
 }
+
+const Scenario kRefusingProgram = {
+    "the program refuses the service",
+    Join(fill, {Click(IDC_REQUEST_DOWNLOAD),
+                ExpectError("Error Sending the Information to Server. Please Check your Network Settings and Try Again."),
+                ExpectExit(5000), ExpectPages(""), ExpectScratch(false)}),
+    {}, true};
 
 std::string FromHex(const std::string& hex) {
     std::string bytes;
@@ -606,6 +615,7 @@ int main(int argc, char** argv) {
     std::vector<Scenario> chosen = Scenarios();
     const std::string fullName = argc > 4 ? FromHex(argv[4]) : "Jo Bloggs";
     if (mode == "--real-service") chosen = {RealService(fullName.c_str())};
+    if (mode == "--refusing-program") chosen = {kRefusingProgram};
     if (mode == "--walk-through") chosen = {kWalkThrough};
     if (mode == "--one-submission") chosen = {kOneSubmission};
     int passed = 0, failed = 0;

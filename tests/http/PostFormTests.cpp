@@ -197,7 +197,7 @@ TEST_F(PostFormTest, HttpsIsSecureAndValidatesCertificates) {
     EXPECT_EQ(0, Post(Url("https"), error));
     EXPECT_STREQ("Error Sending the Information to Server.", error.Data());
     const auto requests = server.Requests();
-    ASSERT_FALSE(requests.empty());
+    EXPECT_EQ(2u, requests.size());  // Wine's WinInet tries a failed handshake once more
     for (const std::string& request : requests) EXPECT_EQ(0x16, request.at(0));
 }
 
