@@ -1,6 +1,9 @@
-// One PostForm round trip against a minimal WinInet POST of the same body,
-// both to the same scripted server on loopback, side by side.
-//   post_bench.exe ROUNDS
+// PostForm against a minimal WinInet POST doing the same work (the same body
+// sent, the answer's body written to a file), to the same server, alternating.
+//   post_bench.exe ROUNDS [URL [program|minimal]]
+// Without URL: a scripted server on loopback. With "program" or "minimal" only
+// that one runs (ROUNDS 1 in a fresh process: the cost of the first exchange).
+// Prints: post_ms PROGRAM MINIMAL RATIO, medians in milliseconds.
 #include <winsock2.h>
 
 #include <stdio.h>
@@ -10,12 +13,13 @@
 #include <string>
 #include <vector>
 
+#include "BenchClock.h"
 #include "form/ProgramState.h"
 #include "http/FormBody.h"
 #include "http/PostForm.h"
-#include "BenchClock.h"
-#include "support/ScriptedServer.h"
+#include "http/SplitUrl.h"
 #include "support/SampleForm.h"
+#include "support/ScriptedServer.h"
 
 namespace {
 
@@ -28,19 +32,25 @@ std::string Body() {
     return body + FormTrailer().Data();
 }
 
-// The least a program can do to post a form with WinInet.
-bool MinimalPost(unsigned short port, const std::string& body) {
+// The least a program can do to post a form with WinInet and keep the answer.
+bool MinimalPost(const std::string& url, const std::string& body, const std::string& file) {
+    Text host, path;
+    int32_t port = 0, scheme = 0;
+    if (!SplitUrl(url.c_str(), host, path, port, scheme)) return false;
     HINTERNET root = InternetOpenA("HTTP", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
-    HINTERNET connection = InternetConnectA(root, "127.0.0.1", port, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0);
-    HINTERNET request = HttpOpenRequestA(connection, "POST", "/frmAction/download.aspx?FromSite=yes", nullptr,
-                                         nullptr, nullptr, INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0);
+    HINTERNET connection = InternetConnectA(root, host.Data(), static_cast<INTERNET_PORT>(port), nullptr, nullptr,
+                                            INTERNET_SERVICE_HTTP, 0, 0);
+    const DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
+                        (scheme == kSchemeHttps ? INTERNET_FLAG_SECURE : 0);
+    HINTERNET request = HttpOpenRequestA(connection, "POST", path.Data(), nullptr, nullptr, nullptr, flags, 0);
     const char header[] = "Content-Type: application/x-www-form-urlencoded\r\n";
     bool ok = HttpSendRequestA(request, header, static_cast<DWORD>(-1), const_cast<char*>(body.data()),
                                static_cast<DWORD>(body.size())) != FALSE;
+    FILE* out = fopen(file.c_str(), "w");
     char buffer[1024];
     DWORD got = 0;
-    while (ok && InternetReadFile(request, buffer, sizeof buffer, &got) && got > 0) {
-    }
+    while (ok && out && InternetReadFile(request, buffer, sizeof buffer, &got) && got > 0) fwrite(buffer, 1, got, out);
+    if (out) fclose(out);
     InternetCloseHandle(request);
     InternetCloseHandle(connection);
     InternetCloseHandle(root);
@@ -51,26 +61,39 @@ bool MinimalPost(unsigned short port, const std::string& body) {
 
 int main(int argc, char** argv) {
     const int rounds = argc > 1 ? atoi(argv[1]) : 100;
+    const std::string which = argc > 3 ? argv[3] : "both";
     FillSampleForm(fieldNames, fieldValues);
     char temp[MAX_PATH];
     GetTempPathA(MAX_PATH, temp);
     cachePath = temp;
+    const std::string minimalFile = std::string(temp) + "minimal_post.htm";
     ScriptedServer server;
     server.Script({{HttpReply(200, "Content-Length: 2\r\n", "ok")}});
-    const std::string url = "http://127.0.0.1:" + std::to_string(server.Port()) + "/frmAction/download.aspx?FromSite=yes";
+    const std::string url = argc > 2 ? argv[2]
+                                     : "http://127.0.0.1:" + std::to_string(server.Port()) +
+                                           "/frmAction/download.aspx?FromSite=yes";
     const std::string body = Body();
     std::vector<double> program, minimal;
     for (int i = 0; i < rounds; ++i) {
-        double start = Now();
-        Text error;
-        PostForm(Text(url.c_str()), error);
-        program.push_back(Now() - start);
-        if (!error.IsEmpty()) return 1;
-        start = Now();
-        if (!MinimalPost(server.Port(), body)) return 1;
-        minimal.push_back(Now() - start);
+        if (which != "minimal") {
+            const double start = Now();
+            Text error;
+            PostForm(Text(url.c_str()), error);
+            program.push_back(Now() - start);
+            if (!error.IsEmpty()) {
+                fprintf(stderr, "PostForm: %s\n", error.Data());
+                return 1;
+            }
+        }
+        if (which != "program") {
+            const double start = Now();
+            if (!MinimalPost(url, body, minimalFile)) return 1;
+            minimal.push_back(Now() - start);
+        }
     }
     DeleteFileA(ScratchFilePath(cachePath).Data());
-    printf("post_ms %.2f %.2f %.2f\n", Median(program), Median(minimal), Median(program) / Median(minimal));
+    DeleteFileA(minimalFile.c_str());
+    const double p = program.empty() ? 0 : Median(program), m = minimal.empty() ? 0 : Median(minimal);
+    printf("post_ms %.2f %.2f %.2f\n", p, m, m > 0 ? p / m : 0);
     return 0;
 }
