@@ -226,7 +226,7 @@ class RealProgramTest(unittest.TestCase):
         # A fresh CA, trusted only in the test prefix; the service presents each certificate in turn.
         certificates = Path(os.environ["DR_CERTIFICATES"])
         subprocess.run([os.environ["DR_MAKE_CERTIFICATES"], certificates], check=True)
-        trust = subprocess.run([os.environ["DR_RUN_E2E"].replace("run-e2e", "wine-session"), "run",
+        trust = subprocess.run([os.environ["DR_WINE_SESSION"], "run",
                                 os.environ["DR_WINE_SESSION_DIR"], os.environ["DR_TRUST"],
                                 "Z:" + str((certificates / "ca.der").resolve()).replace("/", "\\")])
         self.assertEqual(0, trust.returncode)

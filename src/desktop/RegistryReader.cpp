@@ -16,11 +16,8 @@ struct OpenKey {
 
 }  // namespace
 
-// The same text as SystemErrorText: the system's, or the fallback with the signed code.
-Text RegistryErrorText(LONG code) { return SystemErrorText(static_cast<DWORD>(code)); }
-
 bool RegistryReader::Fail(LONG code) {
-    message = RegistryErrorText(code);
+    message = SystemErrorText(static_cast<DWORD>(code));
     return false;
 }
 

@@ -24,5 +24,3 @@ private:
     Text message;
 };
 
-// The reader's text for a registry error code: the system's, or a fallback with the code.
-Text RegistryErrorText(LONG code);

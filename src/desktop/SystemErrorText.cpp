@@ -2,6 +2,7 @@
 
 namespace {
 
+// The message table's text for `code` (LocalAlloc'd, for LocalFree), or null.
 char* FormatFrom(DWORD source, HMODULE module, DWORD code) {
     char* message = nullptr;
     const DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS | source, module,
@@ -14,19 +15,14 @@ char* FormatFrom(DWORD source, HMODULE module, DWORD code) {
     return message;
 }
 
-// The system's text, else WinInet's for its codes: they live in its own table.
-char* FormatSystemMessage(DWORD code) {
-    char* message = FormatFrom(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code);
-    if (!message && code >= 12000 && code <= 12999) {
-        message = FormatFrom(FORMAT_MESSAGE_FROM_HMODULE, GetModuleHandleA("wininet.dll"), code);
-    }
-    return message;
-}
-
 }  // namespace
 
 Text SystemErrorText(DWORD code) {
-    char* message = FormatSystemMessage(code);
+    char* message = FormatFrom(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code);
+    // WinInet's codes have their texts in its own table, not the system's.
+    if (!message && code >= 12000 && code <= 12999) {
+        message = FormatFrom(FORMAT_MESSAGE_FROM_HMODULE, GetModuleHandleA("wininet.dll"), code);
+    }
     if (message) {
         Text text(message);
         LocalFree(message);

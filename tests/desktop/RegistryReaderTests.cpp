@@ -66,13 +66,6 @@ TEST_F(RegistryReaderTest, MissingKeysAndValuesCarryTheSystemText) {
     delete[] out;
 }
 
-TEST(RegistryErrorText, FallsBackToTheSignedCode) {
-    EXPECT_STREQ("The system cannot find error message for error number 536914893",
-                 RegistryErrorText(0x2000ABCD).Data());
-    EXPECT_STREQ("The system cannot find error message for error number -536826931",
-                 RegistryErrorText(static_cast<LONG>(0xE000ABCD)).Data());
-}
-
 TEST(FindBrowser, FollowsTheHtmClassToItsOpenCommand) {
     SavedRegistryValue htm(HKEY_CLASSES_ROOT, ".htm", "");
     SetRegistryValue(HKEY_CLASSES_ROOT, ".htm", "", REG_SZ, std::string("DownloadRequestTests.page\\\0", 27));
