@@ -9,6 +9,8 @@
 
 #include <stdlib.h>
 
+#include "desktop/SystemLibrary.h"
+
 // Laid out by the linker: -1, the constructors in link order, then 0.
 extern "C" void (*__CTOR_LIST__[])();  // NOLINT(bugprone-reserved-identifier)
 
@@ -18,6 +20,7 @@ extern "C" int __cdecl atexit(void(__cdecl* destructor)()) {
 }
 
 extern "C" void WinMainCRTStartup() {
+    SearchDllsInSystemFolderOnly();  // before anything can load a DLL
     int last = 0;
     while (__CTOR_LIST__[last + 1]) ++last;
     while (last > 0) __CTOR_LIST__[last--]();  // the last linked first, as the toolchain does

@@ -10,6 +10,7 @@
 #include "http/FormBody.h"
 #include "http/ScratchFile.h"
 #include "http/SplitUrl.h"
+#include "http/WinInet.h"
 
 namespace {
 
@@ -20,37 +21,41 @@ const char kSendFailed[] = "Error Sending the Information to Server.";
 // A silent service ends the exchange with the failing step's message. Set on
 // the root handle, which the others inherit on Windows, and on the request,
 // which is where Wine takes them from.
-void LimitWaits(HINTERNET handle) {
+void LimitWaits(const WinInetFunctions& net, HINTERNET handle) {
     static const DWORD kWaits[] = {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT,
                                    INTERNET_OPTION_RECEIVE_TIMEOUT};
-    for (DWORD option : kWaits) InternetSetOptionA(handle, option, &exchangeTimeoutMs, sizeof exchangeTimeoutMs);
+    for (DWORD option : kWaits) net.InternetSetOptionA(handle, option, &exchangeTimeoutMs, sizeof exchangeTimeoutMs);
 }
 
 // The three WinInet handles of one exchange, closed in this order on every
 // path: by the destructor on the way out, or earlier by Close().
 struct Exchange {
+    const WinInetFunctions& net;
     HINTERNET root = nullptr;
     HINTERNET connection = nullptr;
     HINTERNET request = nullptr;
 
+    explicit Exchange(const WinInetFunctions& net) : net(net) {}
     ~Exchange() { Close(); }
+    Exchange(const Exchange&) = delete;
+    Exchange& operator=(const Exchange&) = delete;
     void Close() {
         CloseOne(root);
         CloseOne(connection);
         CloseOne(request);
     }
-    static void CloseOne(HINTERNET& handle) {
-        if (handle) InternetCloseHandle(handle);
+    void CloseOne(HINTERNET& handle) {
+        if (handle) net.InternetCloseHandle(handle);
         handle = nullptr;
     }
 };
 
 // The announced Content-Length when it is a plain decimal number the program
 // will take in one read; otherwise -1, and the body is read in a loop.
-int32_t UsableContentLength(HINTERNET request) {
+int32_t UsableContentLength(const WinInetFunctions& net, HINTERNET request) {
     char text[32] = {};
     DWORD size = sizeof text;
-    if (!HttpQueryInfoA(request, HTTP_QUERY_CONTENT_LENGTH, text, &size, nullptr)) return -1;
+    if (!net.HttpQueryInfoA(request, HTTP_QUERY_CONTENT_LENGTH, text, &size, nullptr)) return -1;
     const char* digits = text;
     while (*digits == ' ' || *digits == '\t') ++digits;
     const size_t count = strspn(digits, "0123456789");
@@ -62,14 +67,15 @@ int32_t UsableContentLength(HINTERNET request) {
 // Reads the whole body, at most kLargestBody of it, handing each piece to
 // `sink` when there is one. Returns whether the last read succeeded;
 // `lastError` is its error code.
-bool ReadBody(HINTERNET request, int32_t announced, ScratchFile* sink, DWORD& lastError) {
+bool ReadBody(const WinInetFunctions& net, HINTERNET request, int32_t announced, ScratchFile* sink,
+              DWORD& lastError) {
     const bool wholeBody = announced >= 0;
     const int32_t chunk = wholeBody ? announced : kReadSize;
     char* buffer = new char[static_cast<size_t>(chunk) + 1];
     bool succeeded;
     for (long total = 0; total < kLargestBody;) {
         DWORD got = 0;
-        succeeded = InternetReadFile(request, buffer, static_cast<DWORD>(chunk), &got) != FALSE;
+        succeeded = net.InternetReadFile(request, buffer, static_cast<DWORD>(chunk), &got) != FALSE;
         lastError = succeeded ? ERROR_SUCCESS : GetLastError();
         if (succeeded && got > 0 && sink) {
             buffer[got] = '\0';
@@ -93,12 +99,13 @@ Text StatusRefusal(DWORD status) {
 DWORD exchangeTimeoutMs = 30000;
 
 Text SendForm(HINTERNET request) {
+    const WinInetFunctions& net = *WinInet();  // resolved by PostForm before it made the request
     // The service decodes the bytes by the code page named here: they are the system's ANSI code page.
     Text contentType("Content-Type: application/x-www-form-urlencoded");
     const Text charset = CharsetName(GetACP());
     if (!charset.IsEmpty()) contentType = contentType + "; charset=" + charset;
     contentType.Append("\r\n");
-    if (!HttpAddRequestHeadersA(request, contentType.Data(), static_cast<DWORD>(-1), 0)) {
+    if (!net.HttpAddRequestHeadersA(request, contentType.Data(), static_cast<DWORD>(-1), 0)) {
         return SystemErrorText(GetLastError());
     }
 
@@ -106,20 +113,20 @@ Text SendForm(HINTERNET request) {
     INTERNET_BUFFERSA upload = {};
     upload.dwStructSize = sizeof upload;
     upload.dwBufferTotal = static_cast<DWORD>(BuildFormBody(fieldNames, fieldValues, pieces));
-    if (!HttpSendRequestExA(request, &upload, nullptr, HSR_INITIATE, 0)) return Text(kSendFailed);
+    if (!net.HttpSendRequestExA(request, &upload, nullptr, HSR_INITIATE, 0)) return Text(kSendFailed);
 
     // The announced length went first; the pieces follow one by one, then the trailer.
     bool allWritten = true;
     auto write = [&](const char* bytes) {
         DWORD written = 0;
-        allWritten &= InternetWriteFile(request, bytes, static_cast<DWORD>(strlen(bytes)), &written) != FALSE;
+        allWritten &= net.InternetWriteFile(request, bytes, static_cast<DWORD>(strlen(bytes)), &written) != FALSE;
     };
     if (pieces.First()) {
         bool more = true;
         while (more) write(pieces.Next(more));
     }
     write(FormTrailer().Data());
-    allWritten &= HttpEndRequestA(request, nullptr, HSR_INITIATE, 0) != FALSE;
+    allWritten &= net.HttpEndRequestA(request, nullptr, HSR_INITIATE, 0) != FALSE;
     return allWritten ? Text() : Text(kSendFailed);
 }
 
@@ -131,25 +138,30 @@ int PostForm(const Text& url, Text& error) {
         return 0;
     }
 
-    Exchange exchange;
-    exchange.root = InternetOpenA(scheme == kSchemeHttps ? "HTTPS" : "HTTP", INTERNET_OPEN_TYPE_DIRECT, nullptr,
+    const WinInetFunctions* net = WinInet();
+    if (!net) {
+        error = "Error Connecting to the Net";  // no WinInet on this system
+        return 0;
+    }
+    Exchange exchange(*net);
+    exchange.root = net->InternetOpenA(scheme == kSchemeHttps ? "HTTPS" : "HTTP", INTERNET_OPEN_TYPE_DIRECT, nullptr,
                                   nullptr, 0);
     if (exchange.root) {
-        LimitWaits(exchange.root);
-        exchange.connection = InternetConnectA(exchange.root, host.Data(), static_cast<INTERNET_PORT>(port), nullptr,
+        LimitWaits(*net, exchange.root);
+        exchange.connection = net->InternetConnectA(exchange.root, host.Data(), static_cast<INTERNET_PORT>(port), nullptr,
                                                nullptr, INTERNET_SERVICE_HTTP, 0, 0);
     }
     if (!exchange.connection) {
         error = "Error Connecting to the Net";
         return 0;
     }
-    exchange.request = HttpOpenRequestA(exchange.connection, "POST", path.Data(), nullptr, nullptr, nullptr,
+    exchange.request = net->HttpOpenRequestA(exchange.connection, "POST", path.Data(), nullptr, nullptr, nullptr,
                                         scheme == kSchemeHttps ? kHttpsRequestFlags : kHttpRequestFlags, 0);
     if (!exchange.request) {
         error = "Error Sending request to the server";
         return 0;
     }
-    LimitWaits(exchange.request);
+    LimitWaits(*net, exchange.request);
 
     const Text sendError = SendForm(exchange.request);
     if (!sendError.IsEmpty()) {
@@ -160,21 +172,21 @@ int PostForm(const Text& url, Text& error) {
     DWORD status = 0;
     DWORD size = sizeof status;
     // A reply without a status line (a dropped connection, a timeout) counts as no reply.
-    if (!HttpQueryInfoA(exchange.request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr) ||
+    if (!net->HttpQueryInfoA(exchange.request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr) ||
         status == 0) {
         error = "Error Opening Response Page";
         return 0;
     }
 
-    const int32_t announced = UsableContentLength(exchange.request);
+    const int32_t announced = UsableContentLength(*net, exchange.request);
     DWORD readError = ERROR_SUCCESS;
     bool bodyRead;
     if (status == 200) {
         scratchFile.Open(ScratchFilePath(cachePath).Data());
-        bodyRead = ReadBody(exchange.request, announced, &scratchFile, readError);
+        bodyRead = ReadBody(*net, exchange.request, announced, &scratchFile, readError);
         scratchFile.Close();
     } else {
-        bodyRead = ReadBody(exchange.request, announced, nullptr, readError);
+        bodyRead = ReadBody(*net, exchange.request, announced, nullptr, readError);
     }
     exchange.Close();
 

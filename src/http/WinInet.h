@@ -1,0 +1,25 @@
+#pragma once
+
+#include <windows.h>
+#include <wininet.h>
+
+// The WinInet functions the program uses, from the system folder's wininet.dll.
+// The program does not import WinInet: it is no KnownDLL, so Windows would look
+// for it (and for the DLLs it imports) beside the program first.
+struct WinInetFunctions {
+    decltype(&::InternetOpenA) InternetOpenA;
+    decltype(&::InternetConnectA) InternetConnectA;
+    decltype(&::InternetSetOptionA) InternetSetOptionA;
+    decltype(&::HttpOpenRequestA) HttpOpenRequestA;
+    decltype(&::HttpAddRequestHeadersA) HttpAddRequestHeadersA;
+    decltype(&::HttpSendRequestExA) HttpSendRequestExA;
+    decltype(&::InternetWriteFile) InternetWriteFile;
+    decltype(&::HttpEndRequestA) HttpEndRequestA;
+    decltype(&::HttpQueryInfoA) HttpQueryInfoA;
+    decltype(&::InternetReadFile) InternetReadFile;
+    decltype(&::InternetCloseHandle) InternetCloseHandle;
+};
+
+// Loaded and resolved on first use; null when wininet.dll or one of the
+// functions cannot be had.
+const WinInetFunctions* WinInet();
