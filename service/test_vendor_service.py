@@ -213,13 +213,19 @@ class RealProgramTest(unittest.TestCase):
                          [(row["EmailAddress"], row["FullName"], row["Phone"]) for row in service.store.all()])
 
     def test_the_program_posts_to_the_service(self):
-        # The program sends its system's ANSI code page, and says which it is.
-        cases = [(None, "Jo Bloggs"), ("ru_RU.UTF-8", "Иван Петров"), ("ja_JP.UTF-8", "山田 太郎")]
-        for locale, name in cases:
-            with self.subTest(locale), self.serving(int(os.environ["DR_SERVICE_PORT"])) as service:
+        # Every character arrives as typed: the program's code page is UTF-8, and the
+        # request says so. Where Windows ignores that (before 10 version 1903), the
+        # program speaks the system's code page (Wine takes it from LC_ALL) and names it.
+        program, system_code_page = os.environ["DR_PROGRAM"], os.environ["DR_PROGRAM_SYSTEM_CODE_PAGE"]
+        cases = [(None, program, "Jo Bloggs"), ("ru_RU.UTF-8", program, "Иван Петров"),
+                 (None, program, "Zoë Ἀθηνᾶ 山田 😀 Иван محمد"), (None, program, "漢" * 255),
+                 ("ja_JP.UTF-8", program, "あ" * 255), ("ja_JP.UTF-8", system_code_page, "あ" * 255),
+                 ("ru_RU.UTF-8", system_code_page, "Иван Петров")]
+        for locale, program, name in cases:
+            with self.subTest(locale=locale, program=program, name=name[:12]), \
+                    self.serving(int(os.environ["DR_SERVICE_PORT"])) as service:
                 env = dict(os.environ, **({"LC_ALL": locale} if locale else {}))
-                self.drive(os.environ["DR_FORM_DRIVER"], os.environ["DR_PROGRAM"], "--real-service",
-                           name.encode().hex(), env=env)
+                self.drive(os.environ["DR_FORM_DRIVER"], program, "--real-service", name.encode().hex(), env=env)
                 self.assertStored(service, name)
 
     def test_certificates_are_checked(self):

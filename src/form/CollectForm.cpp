@@ -1,6 +1,7 @@
 #include "form/CollectForm.h"
 
 #include "desktop/ErrorBox.h"
+#include "form/AnsiCodePage.h"
 #include "form/EmailCheck.h"
 #include "form/ProgramState.h"
 #include "form/VendorUrls.h"
@@ -23,10 +24,10 @@ void RefuseInput(const char* message, int control) {
 bool CollectForm() {
     fieldNames.Clear();
     fieldValues.Clear();
-    char input[kInputCapacity];
+    char input[kInputBytes + 1];
 
-    dialogWindow.ControlText(IDC_EMAIL, input, kInputCapacity);
-    if (!IsAcceptableEmail(input)) {
+    dialogWindow.ControlText(IDC_EMAIL, input, sizeof input);
+    if (!IsAcceptableEmail(input, AnsiCodePage())) {
         RefuseInput("Please Provide a Valid Email.", IDC_EMAIL);
         return false;
     }
@@ -36,12 +37,12 @@ bool CollectForm() {
     AddField("SelectProduct", "2");
     AddField("HowReached", "Other");
 
-    if (dialogWindow.ControlText(IDC_FULL_NAME, input, kInputCapacity) == 0) {
+    if (dialogWindow.ControlText(IDC_FULL_NAME, input, sizeof input) == 0) {
         RefuseInput("Please Provide Name.", IDC_FULL_NAME);
         return false;
     }
     AddField("FullName", input);
-    dialogWindow.ControlText(IDC_PHONE, input, kInputCapacity);
+    dialogWindow.ControlText(IDC_PHONE, input, sizeof input);
     AddField("Phone", input);
     return true;
 }

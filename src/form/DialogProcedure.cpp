@@ -55,9 +55,9 @@ INT_PTR CALLBACK DlgProc(HWND window, UINT message, WPARAM first, LPARAM) {
     case WM_INITDIALOG: {
         dialogWindow.Attach(window, HWND_TOP, kFormLeft, kFormTop, 0, 0, SWP_NOSIZE);
         frameWindow.Attach(window, HWND_TOP, kFormLeft, kFormTop, 0, 0, SWP_NOSIZE);
-        // What the user sees is what is sent: typing and pasting stop where reading does.
+        // What the user sees is what is sent: typing and pasting stop well within what is read.
         static const int kInputs[] = {IDC_EMAIL, IDC_FULL_NAME, IDC_PHONE};
-        for (int input : kInputs) SendDlgItemMessageA(window, input, EM_LIMITTEXT, kInputCapacity - 1, 0);
+        for (int input : kInputs) SendDlgItemMessageA(window, input, EM_LIMITTEXT, kInputCharacters, 0);
         return TRUE;  // the system focuses the first tab stop, the e-mail input
     }
     case WM_COMMAND:

@@ -1,7 +1,5 @@
 #include "form/EmailCheck.h"
 
-#include <string.h>
-
-bool IsAcceptableEmail(const char* address) {
-    return *address && strchr(address, '@') && strchr(address, '.');
+bool IsAcceptableEmail(const char* address, const CodePageLayout& layout) {
+    return *address && HasCharacter(layout, address, '@') && HasCharacter(layout, address, '.');
 }

@@ -17,6 +17,8 @@ Text CharsetName(uint32_t codePage) {
         return Text("ks_c_5601-1987");
     case 950:
         return Text("big5");
+    case 65001:  // the program's own, where Windows honours its manifest
+        return Text("utf-8");
     default:
         return Text();
     }

@@ -110,6 +110,8 @@ TEST_F(CollectFormTest, ValidatesAndFillsTheLists) {
         {"jo.example.com", "Jo", "", false, "Please Provide a Valid Email.", IDC_EMAIL, 0},
         {"", "", "", false, "Please Provide a Valid Email.", IDC_EMAIL, 0},
         {"jo@example.com", "", "5", false, "Please Provide Name.", IDC_FULL_NAME, 5},
+        // Every character as typed: the program's code page is UTF-8.
+        {"zoë@exämple.com", "Zoë 山田 😀 Иван", "", true, nullptr, 0, 7},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE("email '" + c.email + "', name '" + c.name + "'");
@@ -133,23 +135,44 @@ TEST_F(CollectFormTest, ValidatesAndFillsTheLists) {
     }
 }
 
+std::string Repeated(const std::string& text, size_t times) {
+    std::string repeated;
+    while (times--) repeated += text;
+    return repeated;
+}
+
+// Typing and pasting stop at 255 characters, and those are read whole: 255 kana
+// take 765 bytes in UTF-8.
 TEST_F(CollectFormTest, InputsTakeNoMoreThanIsRead) {
     const std::string pasted(10000, '7');  // digits, which the phone input takes too
     for (int input : {IDC_EMAIL, IDC_FULL_NAME, IDC_PHONE}) {
         SetDlgItemTextA(form, input, "");
         SendDlgItemMessageA(form, input, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(pasted.c_str()));
-        EXPECT_EQ(255, GetWindowTextLengthA(GetDlgItem(form, input))) << input;
+        EXPECT_EQ(255, GetWindowTextLengthW(GetDlgItem(form, input))) << input;
     }
+    SetDlgItemTextA(form, IDC_EMAIL, "jo@example.com");
+    SetDlgItemTextA(form, IDC_FULL_NAME, "");
+    SendDlgItemMessageA(form, IDC_FULL_NAME, EM_REPLACESEL, TRUE,
+                        reinterpret_cast<LPARAM>(Repeated("\xE3\x81\x82", 300).c_str()));
+    ASSERT_TRUE(CollectForm());
+    EXPECT_EQ(Repeated("\xE3\x81\x82", 255), ListedPairs()[5].second);
 }
 
-TEST_F(CollectFormTest, RetryStartsFromEmptyListsAndInputsAreCut) {
+// Text another program sets is not held to the limit: it is read whole, up to
+// what keeps the form within the service's bounds, and never cut inside a character.
+TEST_F(CollectFormTest, RetryStartsFromEmptyListsAndSetTextIsReadWhole) {
     const std::string longText(300, 'y');
     Fill("a@b.c", "", "");
     EXPECT_FALSE(CollectForm());
     EXPECT_EQ(5u, ListedPairs().size());
     Fill("a@b.c" + longText, longText, longText);
     ASSERT_TRUE(CollectForm());
-    EXPECT_EQ(SevenPairs(("a@b.c" + longText).substr(0, 255), longText.substr(0, 255), longText.substr(0, 255)),
+    EXPECT_EQ(SevenPairs("a@b.c" + longText, longText, longText), ListedPairs());
+
+    const std::string mountains = Repeated("\xE5\xB1\xB1", 3000);  // 9000 bytes
+    Fill("a@b.c", mountains, std::string(kInputBytes + 10, '5'));
+    ASSERT_TRUE(CollectForm());
+    EXPECT_EQ(SevenPairs("a@b.c", mountains.substr(0, kInputBytes / 3 * 3), std::string(kInputBytes, '5')),
               ListedPairs());
 }
 

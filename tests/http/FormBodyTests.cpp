@@ -69,7 +69,7 @@ TEST(FormBody, CharsetNamesTheCodePage) {
     const std::pair<uint32_t, const char*> cases[] = {
         {1250, "windows-1250"}, {1252, "windows-1252"}, {1258, "windows-1258"}, {874, "windows-874"},
         {932, "shift_jis"},     {936, "gbk"},           {949, "ks_c_5601-1987"}, {950, "big5"},
-        {1249, ""},             {1259, ""},             {65001, ""},            {437, ""},
+        {65001, "utf-8"},       {1249, ""},             {1259, ""},             {437, ""},
     };
     for (const auto& c : cases) EXPECT_STREQ(c.second, CharsetName(c.first).Data()) << c.first;
 }

@@ -5,10 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <string>
 
 #include "desktop/SystemErrorText.h"
+#include "http/Charset.h"
 #include "form/ProgramState.h"
 #include "http/ScratchFile.h"
 #include "support/ScriptedServer.h"
@@ -51,7 +53,7 @@ protected:
 };
 
 TEST_F(PostFormTest, SendsTheExactRequest) {
-    ASSERT_EQ(1252u, GetACP());  // the test prefix's code page, named in the request
+    ASSERT_EQ(65001u, GetACP());  // the manifest's code page, named in the request
     Text error;
     EXPECT_EQ(1, Post(Url(), error));
     EXPECT_STREQ("", error.Data());
@@ -62,7 +64,7 @@ TEST_F(PostFormTest, SendsTheExactRequest) {
     ASSERT_NE(std::string::npos, headerEnd);
     const std::string head = request.substr(0, headerEnd + 2);
     EXPECT_EQ(0u, head.find("POST /frmAction/download.aspx?FromSite=yes HTTP/1.1\r\n")) << head;
-    EXPECT_NE(std::string::npos, head.find("\r\nContent-Type: application/x-www-form-urlencoded; charset=windows-1252\r\n")) << head;
+    EXPECT_NE(std::string::npos, head.find("\r\nContent-Type: application/x-www-form-urlencoded; charset=utf-8\r\n")) << head;
     EXPECT_NE(std::string::npos, head.find("\r\nUser-Agent: HTTP\r\n")) << head;
     EXPECT_NE(std::string::npos, head.find("\r\nContent-Length: " + std::to_string(strlen(kBody)) + "\r\n")) << head;
     EXPECT_EQ(kBody, request.substr(headerEnd + 4));
@@ -199,6 +201,25 @@ TEST_F(PostFormTest, HttpsIsSecureAndValidatesCertificates) {
     const auto requests = server.Requests();
     EXPECT_EQ(2u, requests.size());  // Wine's WinInet tries a failed handshake once more
     for (const std::string& request : requests) EXPECT_EQ(0x16, request.at(0));
+}
+
+std::set<UINT> localeCodePages;
+
+BOOL CALLBACK KeepAnsiCodePage(LPSTR locale) {
+    char codePage[8] = {};
+    const LCID id = static_cast<LCID>(strtoul(locale, nullptr, 16));
+    if (GetLocaleInfoA(id, LOCALE_IDEFAULTANSICODEPAGE, codePage, sizeof codePage)) localeCodePages.insert(atoi(codePage));
+    return TRUE;
+}
+
+// Whatever the system's locale, the request names its code page: the ANSI code
+// page of every locale the system knows, and UTF-8, the program's own.
+TEST(Charset, EveryCodePageTheSystemCanUseHasItsName) {
+    EnumSystemLocalesA(KeepAnsiCodePage, LCID_SUPPORTED);
+    localeCodePages.erase(0);  // locales without an ANSI code page of their own
+    EXPECT_GE(localeCodePages.size(), 10u);
+    localeCodePages.insert(CP_UTF8);
+    for (UINT codePage : localeCodePages) EXPECT_FALSE(CharsetName(codePage).IsEmpty()) << codePage;
 }
 
 }  // namespace

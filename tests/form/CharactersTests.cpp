@@ -1,0 +1,51 @@
+#include "form/Characters.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "form/EmailCheck.h"
+
+namespace {
+
+const CodePageLayout kSingleByte;
+const CodePageLayout kUtf8{true, {}};
+const CodePageLayout kShiftJis{false, {0x81, 0x9F, 0xE0, 0xFC}};  // as Windows describes code page 932
+
+// Cuts after whole characters only, whatever the code page.
+TEST(Characters, WholeCharactersNeverCutOneInHalf) {
+    const std::string kana = "\xE3\x81\x82\xE3\x81\x84";             // two kana in UTF-8
+    const std::string emoji = "a\xF0\x9F\x98\x80";                    // "a" and a face (4 bytes)
+    const std::string sjis = "\x82\xA0\x82\xA2" "b";                 // two kana and "b" in code page 932
+    struct Case {
+        const CodePageLayout& layout;
+        std::string text;
+        int32_t most, whole;
+    } cases[] = {
+        {kSingleByte, "abc\xE9", 3, 3}, {kSingleByte, "abc\xE9", 9, 4},
+        {kUtf8, kana, 6, 6},            {kUtf8, kana, 5, 3},            {kUtf8, kana, 2, 0},
+        {kUtf8, emoji, 4, 1},           {kUtf8, emoji, 5, 5},
+        {kUtf8, kana.substr(0, 4), 9, 3},  // a text that ends inside a character loses it
+        {kShiftJis, sjis, 3, 2},        {kShiftJis, sjis, 4, 4},        {kShiftJis, sjis, 5, 5},
+        {kShiftJis, "\x82", 1, 0},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.whole, WholeCharacters(c.layout, c.text.data(), static_cast<int32_t>(c.text.size()), c.most))
+            << c.text << " within " << c.most;
+    }
+}
+
+// The e-mail rule looks at characters: in a double-byte code page a second byte
+// of 0x40 is no "@".
+TEST(Characters, EmailCheckSeesCharactersNotBytes) {
+    EXPECT_TRUE(IsAcceptableEmail("jo@example.com", kSingleByte));
+    EXPECT_TRUE(IsAcceptableEmail("@.", kSingleByte));
+    EXPECT_FALSE(IsAcceptableEmail("", kUtf8));
+    EXPECT_FALSE(IsAcceptableEmail("jo.example.com", kUtf8));
+    EXPECT_TRUE(IsAcceptableEmail("\xE5\xB1\xB1\xE7\x94\xB0@example.jp", kUtf8));
+    EXPECT_TRUE(IsAcceptableEmail("\x8E\x52\x93\x63@example.jp", kShiftJis));
+    EXPECT_FALSE(IsAcceptableEmail("\x81\x40" "example.jp", kShiftJis));  // an ideographic space, not "@"
+    EXPECT_TRUE(IsAcceptableEmail("\x81\x40" "example.jp", kSingleByte));  // the same bytes in code page 1252
+}
+
+}  // namespace
