@@ -4,6 +4,7 @@
 #include "desktop/RegistryReader.h"
 #include "form/CollectForm.h"
 #include "form/ProgramState.h"
+#include "form/ScaledPicture.h"
 #include "form/VendorUrls.h"
 #include "resource.h"
 #include "submit/SubmissionWorker.h"
@@ -58,6 +59,7 @@ INT_PTR CALLBACK DlgProc(HWND window, UINT message, WPARAM first, LPARAM) {
         // What the user sees is what is sent: typing and pasting stop well within what is read.
         static const int kInputs[] = {IDC_EMAIL, IDC_FULL_NAME, IDC_PHONE};
         for (int input : kInputs) SendDlgItemMessageA(window, input, EM_LIMITTEXT, kInputCharacters, 0);
+        ScalePictureToScreen(window);
         return TRUE;  // the system focuses the first tab stop, the e-mail input
     }
     case WM_COMMAND:

@@ -11,6 +11,7 @@
 //                                                  service (its certificate): the sending error, no page
 //   form_driver.exe PROGRAM OUTPUT_FOLDER --walk-through  the same, slowly, with a screenshot of each step
 //   form_driver.exe PROGRAM OUTPUT_FOLDER --one-submission  one accepted submission; prints its peak memory
+//   form_driver.exe PROGRAM OUTPUT_FOLDER --screen-scale  the form at the screen's DPI, with a screenshot
 #include <winsock2.h>
 #include <windows.h>
 
@@ -24,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include <oleacc.h>
 #include <psapi.h>
 #include <tlhelp32.h>
 
@@ -59,6 +61,9 @@ enum class Act {
     ExpectPeakMemory,   // number: at most this many KiB above the baseline
     CommandNow,         // control: its click (IDOK: Enter), which the form must handle at once
     ExpectNoError,      // no message box "Error" is showing
+    ExpectAccessibleName,  // control, text: the name a screen reader gives it
+    ExpectPictureAtScale,  // the picture is its 96-DPI size times the screen's scale
+    ExpectDpiAware,        // the form lays itself out in real pixels, not stretched by the system
 };
 
 struct Step {
@@ -90,6 +95,9 @@ Step KeepPeakMemory() { return {Act::KeepPeakMemory, 0, nullptr, 0}; }
 Step ExpectPeakMemory(int kibAboveBaseline) { return {Act::ExpectPeakMemory, 0, nullptr, kibAboveBaseline}; }
 Step CommandNow(int control) { return {Act::CommandNow, control, nullptr, 0}; }
 Step ExpectNoError() { return {Act::ExpectNoError, 0, nullptr, 0}; }
+Step ExpectAccessibleName(int control, const char* name) { return {Act::ExpectAccessibleName, control, name, 0}; }
+Step ExpectPictureAtScale() { return {Act::ExpectPictureAtScale, 0, nullptr, 0}; }
+Step ExpectDpiAware() { return {Act::ExpectDpiAware, 0, nullptr, 0}; }
 
 // How the scripted service answers, one reply per connection; none: nothing listens.
 using Service = std::vector<Reply>;
@@ -152,6 +160,11 @@ std::wstring Wide(const char* utf8) {
     wide.resize(static_cast<size_t>(MultiByteToWideChar(CP_UTF8, 0, utf8, -1, &wide[0], static_cast<int>(wide.size()))));
     return wide;
 }
+
+const Scenario kScreenScale = {
+    "the form at the screen's scale",
+    {ExpectDpiAware(), ExpectPictureAtScale(), ExpectAccessibleName(IDC_EMAIL, "Email Address : * "),
+     Screenshot("form"), CloseBox(), ExpectExit(5000), ExpectPages(kHomePageUrl)}};
 
 const Scenario kOneSubmission = {
     "one submission, measured",
@@ -232,8 +245,14 @@ std::vector<Scenario> Scenarios() {
          Join(fill, {Click(IDC_REQUEST_DOWNLOAD), Key(VK_RETURN), Key(VK_RETURN), ExpectExit(15000), ExpectPosts(1),
                      ExpectPages(kThankYouPageUrl)}),
          kAccepts},
+        {"a screen reader names each input; Tab walks the inputs, then the buttons",
+         {ExpectAccessibleName(IDC_EMAIL, "Email Address : * "), ExpectAccessibleName(IDC_FULL_NAME, "Full Name : *"),
+          ExpectAccessibleName(IDC_PHONE, "Phone : "), ExpectFocus(IDC_EMAIL), Key(VK_TAB), ExpectFocus(IDC_FULL_NAME),
+          Key(VK_TAB), ExpectFocus(IDC_PHONE), Key(VK_TAB), ExpectFocus(IDC_REQUEST_DOWNLOAD), Key(VK_TAB),
+          ExpectFocus(IDC_CANCEL), Key(VK_TAB), ExpectFocus(IDC_EMAIL), CloseBox(), ExpectExit(5000),
+          ExpectPages(kHomePageUrl)}},
         {"validation, focus and Enter",
-         {ExpectPosition(110), ExpectFocus(IDC_EMAIL), Screenshot("form"),
+         {ExpectPosition(110), ExpectFocus(IDC_EMAIL), ExpectPictureAtScale(), Screenshot("form"),
           Click(IDC_REQUEST_DOWNLOAD), ExpectError("Please Provide a Valid Email."), ExpectFocus(IDC_EMAIL),
           Type(IDC_EMAIL, "jo@example"), Key(VK_RETURN), ExpectError("Please Provide a Valid Email."),
           ExpectFocus(IDC_EMAIL), Type(IDC_EMAIL, "jo@example.com"), Key(VK_RETURN),
@@ -492,6 +511,18 @@ private:
                 Fail("the form did not handle command " + std::to_string(step.control) + " at once");
             break;
         }
+        case Act::ExpectAccessibleName: {
+            const std::string name = AccessibleName(Control(step.control));
+            if (name != step.text) Fail("control " + std::to_string(step.control) + " is named \"" + name + "\"");
+            break;
+        }
+        case Act::ExpectPictureAtScale:
+            CheckPictureScale();
+            break;
+        case Act::ExpectDpiAware:
+            if (GetAwarenessFromDpiAwarenessContext(GetWindowDpiAwarenessContext(form)) == DPI_AWARENESS_UNAWARE)
+                Fail("the form is not DPI-aware: the system stretches it");
+            break;
         case Act::ExpectNoError:
             if (HWND box = FindDialog(process.dwProcessId, "Error")) Fail("a message box said \"" + MessageBoxText(box) + "\"");
             break;
@@ -529,6 +560,54 @@ private:
             }
             break;
         }
+        }
+    }
+
+    // The name oleacc gives a control, as a screen reader asks for it.
+    static std::string AccessibleName(HWND control) {
+        IAccessible* accessible = nullptr;
+        const HRESULT found = AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
+                                                         reinterpret_cast<void**>(&accessible));
+        if (FAILED(found)) return "(no accessible object: " + std::to_string(found) + ")";
+        VARIANT self;
+        VariantInit(&self);
+        self.vt = VT_I4;
+        self.lVal = CHILDID_SELF;
+        BSTR name = nullptr;
+        std::string text = "(no name)";
+        if (accessible->get_accName(self, &name) == S_OK && name) {
+            char utf8[512] = {};
+            WideCharToMultiByte(CP_UTF8, 0, name, -1, utf8, sizeof utf8 - 1, nullptr, nullptr);
+            text = utf8;
+        }
+        SysFreeString(name);
+        accessible->Release();
+        return text;
+    }
+
+    // The picture is drawn for 96 DPI at 99 by 88 pixels: it must grow with the
+    // screen's scale, and stay where the layout puts it, inside the form.
+    void CheckPictureScale() {
+        HWND picture = nullptr;
+        for (HWND child = GetWindow(form, GW_CHILD); child && !picture; child = GetWindow(child, GW_HWNDNEXT)) {
+            if ((GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP) picture = child;
+        }
+        HDC screen = GetDC(nullptr);
+        const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+        ReleaseDC(nullptr, screen);
+        RECT size = {}, client = {}, place = {};
+        GetClientRect(picture, &size);
+        GetClientRect(form, &client);
+        GetWindowRect(picture, &place);
+        MapWindowPoints(nullptr, form, reinterpret_cast<POINT*>(&place), 2);
+        printf("  %d DPI: picture %ldx%ld at %ld,%ld in a %ldx%ld form\n", dpi, size.right, size.bottom, place.left,
+               place.top, client.right, client.bottom);
+        const int width = MulDiv(99, dpi, 96), height = MulDiv(88, dpi, 96);
+        if (!picture || abs(size.right - width) > 1 || abs(size.bottom - height) > 1) {
+            Fail("the picture is " + std::to_string(size.right) + "x" + std::to_string(size.bottom) + ", not " +
+                 std::to_string(width) + "x" + std::to_string(height));
+        } else if (place.right > client.right || place.bottom > client.bottom) {
+            Fail("the picture reaches out of the form");
         }
     }
 
@@ -610,6 +689,8 @@ int main(int argc, char** argv) {
         fprintf(stderr, "usage: form_driver PROGRAM OUTPUT_FOLDER\n");
         return 2;
     }
+    SetProcessDPIAware();  // sizes in real pixels, whatever the screen's scale
+    CoInitialize(nullptr);
     PrepareDesktop(argv[2]);
     const std::string mode = argc > 3 ? argv[3] : "";
     std::vector<Scenario> chosen = Scenarios();
@@ -618,6 +699,7 @@ int main(int argc, char** argv) {
     if (mode == "--refusing-program") chosen = {kRefusingProgram};
     if (mode == "--walk-through") chosen = {kWalkThrough};
     if (mode == "--one-submission") chosen = {kOneSubmission};
+    if (mode == "--screen-scale") chosen = {kScreenScale};
     int passed = 0, failed = 0;
     for (const Scenario& scenario : chosen) {
         Run run(argv[1], argv[2]);

@@ -1,0 +1,7 @@
+#pragma once
+
+#include <windows.h>
+
+// The form's picture at the screen's scale: the bitmap is drawn for 96 DPI, and
+// the layout around it grows with the screen's DPI.
+void ScalePictureToScreen(HWND form);
