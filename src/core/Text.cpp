@@ -1,5 +1,6 @@
 #include "core/Text.h"
 
+#include <stdint.h>
 #include <string.h>
 
 namespace {
@@ -35,6 +36,7 @@ Text::Text(const char* bytes, int32_t count) : data(sharedEmpty), length(0) {
 
 Text::~Text() { Release(); }
 
+// cppcheck-suppress operatorEqVarError ; Assign sets data and length
 Text& Text::operator=(const Text& other) {
     if (this != &other) Assign(other.data, other.length);
     return *this;

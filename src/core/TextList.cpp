@@ -1,5 +1,6 @@
 #include "core/TextList.h"
 
+#include <stdint.h>
 #include <string.h>
 
 TextList::TextList()

@@ -1,5 +1,9 @@
 #include "desktop/BrowserCommand.h"
 
+#include <stdint.h>
+
+#include "core/Text.h"
+
 Text ProgramPathFromCommand(const Text& command) {
     const int32_t quote = command.Find('"');
     if (quote < 0) {

@@ -1,6 +1,12 @@
 #include "desktop/SystemErrorText.h"
 
+#include <wininet.h>
+
+#include "core/Text.h"
+
 namespace {
+
+const DWORD kLastInternetError = INTERNET_ERROR_BASE + 999;  // the range Windows keeps for WinInet's codes
 
 // The message table's text for `code` (LocalAlloc'd, for LocalFree), or null.
 char* FormatFrom(DWORD source, HMODULE module, DWORD code) {
@@ -20,11 +26,11 @@ char* FormatFrom(DWORD source, HMODULE module, DWORD code) {
 Text SystemErrorText(DWORD code) {
     char* message = FormatFrom(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code);
     // WinInet's codes have their texts in its own table, not the system's.
-    if (!message && code >= 12000 && code <= 12999) {
+    if (!message && code >= INTERNET_ERROR_BASE && code <= kLastInternetError) {
         message = FormatFrom(FORMAT_MESSAGE_FROM_HMODULE, GetModuleHandleA("wininet.dll"), code);
     }
     if (message) {
-        Text text(message);
+        const Text text(message);
         LocalFree(message);
         return text;
     }

@@ -8,16 +8,15 @@ using SetDirectoriesFunction = BOOL(WINAPI*)(DWORD);
 
 // Null where the system lacks it, and with it the LOAD_LIBRARY_SEARCH_* flags.
 SetDirectoriesFunction SetDefaultDllDirectoriesFunction() {
-    const FARPROC found = GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories");
-    return reinterpret_cast<SetDirectoriesFunction>(reinterpret_cast<void*>(found));
+    // Through void (*)(), which any function pointer converts to and from.
+    return reinterpret_cast<SetDirectoriesFunction>(reinterpret_cast<void (*)()>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories")));
 }
 
 }  // namespace
 
 void SearchDllsInSystemFolderOnly() {
-    if (const SetDirectoriesFunction setDirectories = SetDefaultDllDirectoriesFunction()) {
-        setDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
-    }
+    if (const auto setDirectories = SetDefaultDllDirectoriesFunction()) setDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
 
 HMODULE LoadSystemLibrary(const char* name) {

@@ -4,6 +4,8 @@
 
 #include <string.h>
 
+#include "form/Characters.h"
+
 CodePageLayout AnsiCodePage() {
     CodePageLayout layout;
     const UINT codePage = GetACP();

@@ -1,5 +1,7 @@
 #include "form/Characters.h"
 
+#include <stdint.h>
+
 int32_t CharacterLength(const CodePageLayout& layout, const char* text) {
     const auto lead = static_cast<unsigned char>(*text);
     if (layout.utf8) {

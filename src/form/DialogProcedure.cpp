@@ -58,7 +58,7 @@ INT_PTR CALLBACK DlgProc(HWND window, UINT message, WPARAM first, LPARAM) {
         frameWindow.Attach(window, HWND_TOP, kFormLeft, kFormTop, 0, 0, SWP_NOSIZE);
         // What the user sees is what is sent: typing and pasting stop well within what is read.
         static const int kInputs[] = {IDC_EMAIL, IDC_FULL_NAME, IDC_PHONE};
-        for (int input : kInputs) SendDlgItemMessageA(window, input, EM_LIMITTEXT, kInputCharacters, 0);
+        for (const int input : kInputs) SendDlgItemMessageA(window, input, EM_LIMITTEXT, kInputCharacters, 0);
         ScalePictureToScreen(window);
         return TRUE;  // the system focuses the first tab stop, the e-mail input
     }

@@ -1,5 +1,7 @@
 #include "form/EmailCheck.h"
 
+#include "form/Characters.h"
+
 bool IsAcceptableEmail(const char* address, const CodePageLayout& layout) {
     return *address && HasCharacter(layout, address, '@') && HasCharacter(layout, address, '.');
 }

@@ -1,5 +1,9 @@
 #include "form/ProgramState.h"
 
+#include "core/TextList.h"
+#include "form/WindowWrapper.h"
+#include "http/ScratchFile.h"
+
 // Defined together so that they are constructed in this order and destroyed in reverse.
 ScratchFile scratchFile;
 DialogWrapper dialogWindow;

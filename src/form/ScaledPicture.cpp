@@ -20,15 +20,14 @@ void ScalePictureToScreen(HWND form) {
     HDC screen = GetDC(nullptr);
     const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
     ReleaseDC(nullptr, screen);
-    const HWND control = PictureControl(form);
-    const auto drawn = reinterpret_cast<HBITMAP>(SendMessageA(control, STM_GETIMAGE, IMAGE_BITMAP, 0));
-    BITMAP size;
-    if (dpi == kDesignDpi || !drawn || !GetObjectA(drawn, sizeof size, &size)) return;
-    const HANDLE scaled = LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_PICTURE), IMAGE_BITMAP,
-                                     MulDiv(size.bmWidth, dpi, kDesignDpi), MulDiv(size.bmHeight, dpi, kDesignDpi),
-                                     LR_CREATEDIBSECTION);
+    const auto control = PictureControl(form);
+    RECT drawn;  // the control has taken the bitmap's size
+    if (dpi == kDesignDpi || !control || !GetClientRect(control, &drawn)) return;
+    const auto scaled = LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_PICTURE), IMAGE_BITMAP,
+                                   MulDiv(drawn.right, dpi, kDesignDpi), MulDiv(drawn.bottom, dpi, kDesignDpi),
+                                   LR_CREATEDIBSECTION);
     if (!scaled) return;
-    // The control takes the new bitmap's size; the one it showed is no longer used.
-    DeleteObject(reinterpret_cast<HGDIOBJ>(SendMessageA(control, STM_SETIMAGE, IMAGE_BITMAP,
-                                                        reinterpret_cast<LPARAM>(scaled))));
+    // The control takes the new bitmap's size and hands back the one it showed, which is ours to delete.
+    const LRESULT shown = SendMessageA(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(scaled));
+    DeleteObject(reinterpret_cast<HGDIOBJ>(shown));  // NOLINT(performance-no-int-to-ptr): a handle in the result
 }

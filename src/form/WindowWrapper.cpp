@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include "form/AnsiCodePage.h"
+#include "form/Characters.h"
 
 void WindowWrapper::Attach(HWND target, HWND insertAfter, int x, int y, int width, int height, UINT flags) {
     window = target;

@@ -1,5 +1,9 @@
 #include "http/Charset.h"
 
+#include <stdint.h>
+
+#include "core/Text.h"
+
 Text CharsetName(uint32_t codePage) {
     if (codePage >= 1250 && codePage <= 1258) {
         Text name("windows-125");

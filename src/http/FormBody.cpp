@@ -1,6 +1,10 @@
 #include "http/FormBody.h"
 
 #include <stddef.h>
+#include <stdint.h>
+
+#include "core/Text.h"
+#include "core/TextList.h"
 
 namespace {
 
@@ -24,7 +28,7 @@ Text UrlEncode(const Text& value) {
         }
     }
     *out = '\0';
-    Text result(encoded);
+    const Text result(encoded);
     delete[] encoded;
     return result;
 }

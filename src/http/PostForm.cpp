@@ -1,8 +1,10 @@
 #include "http/PostForm.h"
 
+#include <stdint.h>
 #include <stdlib.h>
 #include <string.h>
 
+#include "core/Text.h"
 #include "core/TextList.h"
 #include "desktop/SystemErrorText.h"
 #include "form/ProgramState.h"
@@ -24,7 +26,7 @@ const char kSendFailed[] = "Error Sending the Information to Server.";
 void LimitWaits(const WinInetFunctions& net, HINTERNET handle) {
     static const DWORD kWaits[] = {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT,
                                    INTERNET_OPTION_RECEIVE_TIMEOUT};
-    for (DWORD option : kWaits) net.InternetSetOptionA(handle, option, &exchangeTimeoutMs, sizeof exchangeTimeoutMs);
+    for (const DWORD option : kWaits) net.InternetSetOptionA(handle, option, &exchangeTimeoutMs, sizeof exchangeTimeoutMs);
 }
 
 // The three WinInet handles of one exchange, closed in this order on every

@@ -2,7 +2,11 @@
 
 #include <fcntl.h>
 #include <io.h>
+#include <stddef.h>
+#include <stdint.h>
+#include <stdio.h>
 
+#include "core/Text.h"
 #include "desktop/TurnLock.h"
 
 namespace {
@@ -31,13 +35,13 @@ FILE* CreateForWriting(const char* path) {
 
 void ScratchFile::Open(const char* path) {
     Close();
-    TurnLock turn(busy);
+    const TurnLock turn(busy);
     if (!abandoned) file = CreateForWriting(path);
     room = kLargestBody;
 }
 
 void ScratchFile::Abandon(const char* path) {
-    TurnLock turn(busy);
+    const TurnLock turn(busy);
     abandoned = true;
     DeleteFileA(path);
 }

@@ -1,6 +1,9 @@
 #include "http/SplitUrl.h"
 
+#include <stdint.h>
 #include <stdlib.h>
+
+#include "core/Text.h"
 
 namespace {
 

@@ -6,7 +6,8 @@ namespace {
 
 template <class Function>
 bool Resolve(HMODULE module, const char* name, Function& function) {
-    function = reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+    // Through void (*)(), which any function pointer converts to and from.
+    function = reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
     return function != nullptr;
 }
 
