@@ -143,7 +143,7 @@ int Text::CompareNoCase(const char* other) const {
 
 void Text::Append(const char* tail) { AppendBytes(tail, CountUpToNul(tail)); }
 
-void Text::Append(const Text& tail) { AppendBytes(tail.data, CountUpToNul(tail.data)); }
+void Text::Append(const Text& tail) { AppendBytes(tail.data, tail.length); }
 
 void Text::Append(char c) {
     if (c != '\0') AppendBytes(&c, 1);
@@ -154,18 +154,18 @@ void Text::AppendBytes(const char* bytes, int32_t count) {
         Assign(bytes, count);
         return;
     }
-    const int32_t own = CountUpToNul(data);
-    char* joined = TakeBuffer(own + count);
-    memcpy(joined, data, static_cast<size_t>(own));
-    memcpy(joined + own, bytes, static_cast<size_t>(count));
-    joined[own + count] = '\0';
+    const int32_t joinedLength = length + count;
+    char* joined = TakeBuffer(joinedLength);
+    memcpy(joined, data, static_cast<size_t>(length));
+    memcpy(joined + length, bytes, static_cast<size_t>(count));
+    joined[joinedLength] = '\0';
     Release();  // the appended bytes may have come from our own buffer: copied first
     data = joined;
-    length = own + count;
+    length = joinedLength;
 }
 
 Text operator+(const Text& left, const char* right) {
-    Text joined(left.Data());
+    Text joined(left);
     joined.Append(right);
     return joined;
 }

@@ -2,7 +2,9 @@
 
 #include <stdint.h>
 
-// An owned, length-counted, always NUL-terminated byte string.
+// An owned, length-counted, always NUL-terminated byte string. It never holds a
+// NUL byte of its own (every source is taken up to its first NUL), so its
+// length is always that of the C string at Data().
 // A Text that holds nothing points at one shared empty buffer that no Text
 // owns; every other Text owns a heap buffer of at least length + 1 bytes.
 class Text {
@@ -11,7 +13,7 @@ public:
     // cppcheck-suppress noExplicitConstructor ; strings convert to Text wherever one is taken
     Text(const char* source);  // null gives the empty Text
     Text(const Text& other);
-    virtual ~Text();
+    ~Text();
 
     Text& operator=(const Text& other);
     Text& operator=(const char* source);  // null assigns the empty text

@@ -15,7 +15,6 @@ int32_t TextList::Add(const char* text) {
     node->text = new char[size];
     memcpy(node->text, text, size);
     node->next = nullptr;
-    node->previous = last;
     if (last) {
         last->next = node;
     } else {

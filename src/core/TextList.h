@@ -7,7 +7,7 @@
 class TextList {
 public:
     TextList();
-    virtual ~TextList();
+    ~TextList();
     TextList(const TextList&) = delete;
     TextList& operator=(const TextList&) = delete;
 
@@ -32,7 +32,6 @@ private:
         int32_t number;
         char* text;
         Node* next;
-        Node* previous;
     };
 
     int32_t count;

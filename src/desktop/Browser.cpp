@@ -4,6 +4,8 @@
 
 #include <string.h>
 
+#include <atomic>
+
 #include "core/Text.h"
 #include "desktop/BrowserCommand.h"
 #include "desktop/ErrorBox.h"
@@ -32,7 +34,7 @@ bool ReadClassesRootText(RegistryReader& reader, const char* subkey, Text& value
 // the form's thread when the form closes, takes the only turn. So the two
 // never look up at once, and no lock is held while a lookup failure is shown,
 // which the form's thread could otherwise wait on.
-volatile LONG pageTaken = 0;
+std::atomic<bool> pageTaken{false};
 
 }  // namespace
 
@@ -67,7 +69,8 @@ bool LaunchBrowser(const char* programPath, const char* pageUrl) {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     startup.lpDesktop = IsNotNtPlatform() ? nullptr : desktop;
-    startup.wShowWindow = SW_SHOW;
+    // dwFlags 0: the browser opens its window as it would when started from the
+    // shell (Windows reads wShowWindow only with STARTF_USESHOWWINDOW).
 
     // A blank first, so that the address is the first argument after the program name.
     const Text arguments = Text(" ") + pageUrl;
@@ -83,6 +86,6 @@ bool LaunchBrowser(const char* programPath, const char* pageUrl) {
 }
 
 bool OpenPage(const char* pageUrl) {
-    if (InterlockedExchange(&pageTaken, 1) != 0) return false;
+    if (pageTaken.exchange(true)) return false;
     return FindBrowser(browserPath) && LaunchBrowser(browserPath, pageUrl);
 }

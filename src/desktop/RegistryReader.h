@@ -8,7 +8,7 @@
 class RegistryReader {
 public:
     RegistryReader() {}
-    virtual ~RegistryReader() {}
+    ~RegistryReader() = default;
     RegistryReader(const RegistryReader&) = delete;
     RegistryReader& operator=(const RegistryReader&) = delete;
 

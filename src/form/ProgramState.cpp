@@ -1,5 +1,7 @@
 #include "form/ProgramState.h"
 
+#include <atomic>
+
 #include "core/TextList.h"
 #include "form/WindowWrapper.h"
 #include "http/ScratchFile.h"
@@ -12,6 +14,6 @@ TextList fieldNames;
 TextList fieldValues;
 
 char* cachePath = nullptr;
-volatile bool submitted = false;
+std::atomic<bool> submitted{false};
 HANDLE workerThread = nullptr;
 DWORD workerThreadId = 0;

@@ -6,7 +6,7 @@
 class WindowWrapper {
 public:
     WindowWrapper() : window(nullptr) {}
-    virtual ~WindowWrapper() { window = nullptr; }  // the window is not ours to destroy
+    ~WindowWrapper() { window = nullptr; }  // the window is not ours to destroy
     WindowWrapper(const WindowWrapper&) = delete;
     WindowWrapper& operator=(const WindowWrapper&) = delete;
 

@@ -18,6 +18,9 @@ namespace {
 
 const int32_t kReadSize = 1024;                // reads in a loop when no usable length is announced
 const int32_t kLargestWholeBody = 1024 * 1024;  // a larger announced length is read in a loop too
+// A longer number is no length read whole (it is larger than kLargestWholeBody,
+// leading zeros aside), and atol cannot overflow on it.
+const size_t kMostLengthDigits = 8;
 const char kSendFailed[] = "Error Sending the Information to Server.";
 
 // A silent service ends the exchange with the failing step's message. Set on
@@ -61,7 +64,7 @@ int32_t UsableContentLength(const WinInetFunctions& net, HINTERNET request) {
     const char* digits = text;
     while (*digits == ' ' || *digits == '\t') ++digits;
     const size_t count = strspn(digits, "0123456789");
-    if (count == 0 || count > 8 || digits[count] != '\0') return -1;
+    if (count == 0 || count > kMostLengthDigits || digits[count] != '\0') return -1;
     const long length = atol(digits);
     return length <= kLargestWholeBody ? static_cast<int32_t>(length) : -1;
 }
@@ -184,7 +187,7 @@ int PostForm(const Text& url, Text& error) {
     DWORD readError = ERROR_SUCCESS;
     bool bodyRead;
     if (status == 200) {
-        scratchFile.Open(ScratchFilePath(cachePath).Data());
+        scratchFile.Open(cachePath);
         bodyRead = ReadBody(*net, exchange.request, announced, &scratchFile, readError);
         scratchFile.Close();
     } else {

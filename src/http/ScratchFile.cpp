@@ -6,10 +6,26 @@
 #include <stdint.h>
 #include <stdio.h>
 
+#include <atomic>
+
 #include "core/Text.h"
-#include "desktop/TurnLock.h"
 
 namespace {
+
+// A turn on a flag that needs no set-up and exists on every Windows: for the
+// rare, short waits between the worker and the form's thread at the end.
+class Turn {
+public:
+    explicit Turn(std::atomic<bool>& flag) : flag(flag) {
+        while (flag.exchange(true)) Sleep(10);
+    }
+    ~Turn() { flag.store(false); }
+    Turn(const Turn&) = delete;
+    Turn& operator=(const Turn&) = delete;
+
+private:
+    std::atomic<bool>& flag;
+};
 
 // Like fopen(path, "w"), text mode, but shared for deletion: the file can be
 // removed while a worker the program no longer waits for still writes to it.
@@ -33,17 +49,25 @@ FILE* CreateForWriting(const char* path) {
 
 }  // namespace
 
-void ScratchFile::Open(const char* path) {
+void ScratchFile::Open(const char* cacheFolder) {
     Close();
-    const TurnLock turn(busy);
-    if (!abandoned) file = CreateForWriting(path);
+    const Turn turn(busy);
+    if (abandoned) return;
+    path = ScratchFilePath(cacheFolder);
+    file = CreateForWriting(path.Data());
     room = kLargestBody;
 }
 
-void ScratchFile::Abandon(const char* path) {
-    const TurnLock turn(busy);
+void ScratchFile::Remove() {
+    Close();
+    const Turn turn(busy);
+    if (!path.IsEmpty()) DeleteFileA(path.Data());  // a file already gone is no error
+}
+
+void ScratchFile::Abandon() {
+    const Turn turn(busy);
     abandoned = true;
-    DeleteFileA(path);
+    if (!path.IsEmpty()) DeleteFileA(path.Data());
 }
 
 void ScratchFile::Write(const char* text) {

@@ -4,38 +4,46 @@
 
 #include <stdio.h>
 
+#include <atomic>
+
+#include "core/Text.h"
+
 // The most a response body may take: that much is read, and the scratch file
 // never grows past it.
 const long kLargestBody = 16 * 1024 * 1024;
 
-// The output stream for the scratch file: C stdio, text mode, so that each
-// line feed written is stored as carriage return and line feed.
+// The scratch file, from its making to its removal: its one owner. The stream is
+// C stdio in text mode, so that each line feed written is stored as carriage
+// return and line feed. The worker opens, writes, closes and removes it; a form
+// closed without waiting for the worker abandons it from the form's thread.
 class ScratchFile {
 public:
-    ScratchFile() : file(nullptr) {}
-    virtual ~ScratchFile() { Close(); }
+    ScratchFile() = default;
+    ~ScratchFile() { Close(); }
     ScratchFile(const ScratchFile&) = delete;
     ScratchFile& operator=(const ScratchFile&) = delete;
 
-    // Creates or truncates the file. A file that cannot be opened is no
+    // Creates or truncates "my_download_temp.htm" in cacheFolder (the temporary
+    // folder without one) and keeps its path. A file that cannot be opened is no
     // failure: the writes that follow then have no effect.
-    void Open(const char* path);
-    // For a program that ends without waiting for its worker: removes the file
-    // at `path` (now, or as soon as the open stream is gone) and opens none again.
-    void Abandon(const char* path);
+    void Open(const char* cacheFolder);
     // Up to its first NUL, and only as much as keeps the file within kLargestBody.
     void Write(const char* text);
     void Close();
-    bool IsOpen() const { return file != nullptr; }
+    // Closes and deletes the file Open made, if any.
+    void Remove();
+    // For a program that ends without waiting for its worker: deletes the file
+    // (now, or as soon as the open stream is gone) and lets none be opened again.
+    void Abandon();
 
 private:
-    FILE* file;
+    FILE* file = nullptr;
     long room = 0;  // bytes the file may still grow by
-    volatile LONG busy = 0;  // Open and Abandon take turns
+    // Open, Remove and Abandon take turns: they share the path and the flag.
+    std::atomic<bool> busy{false};
+    Text path;  // of the file Open made; empty before
     bool abandoned = false;
 };
-
-#include "core/Text.h"
 
 // The scratch file's path: the cache folder and its name. Without a cache
 // folder, the user's temporary folder; empty when even that is unknown.

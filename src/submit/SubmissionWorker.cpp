@@ -6,7 +6,6 @@
 #include "form/ProgramState.h"
 #include "form/VendorUrls.h"
 #include "http/PostForm.h"
-#include "http/ScratchFile.h"
 #include "resource.h"
 
 namespace {
@@ -16,8 +15,6 @@ const DWORD kFinishingWorkerWaitMs = 2000;  // a worker that has closed the form
 }  // namespace
 
 DWORD WINAPI SubmissionWorker(LPVOID) {
-    const Text scratchPath = ScratchFilePath(cachePath);
-
     frameWindow.ShowControl(IDC_WAIT_LABEL, SW_SHOW);
     frameWindow.EnableControl(IDC_REQUEST_DOWNLOAD, false);
     frameWindow.EnableControl(IDC_EMAIL, false);
@@ -33,7 +30,7 @@ DWORD WINAPI SubmissionWorker(LPVOID) {
         ShowError(error.Data());
     }
 
-    DeleteFileA(scratchPath.Data());
+    scratchFile.Remove();
     submitted = true;  // before the close, so that closing opens no page
     frameWindow.Close();
     return 1;
@@ -41,8 +38,12 @@ DWORD WINAPI SubmissionWorker(LPVOID) {
 
 void EndSubmission() {
     if (!workerThread) return;
-    if (WaitForSingleObject(workerThread, submitted ? kFinishingWorkerWaitMs : 0) == WAIT_OBJECT_0) return;
-    scratchFile.Abandon(ScratchFilePath(cachePath).Data());
+    if (WaitForSingleObject(workerThread, submitted ? kFinishingWorkerWaitMs : 0) == WAIT_OBJECT_0) {
+        CloseHandle(workerThread);
+        workerThread = nullptr;
+        return;
+    }
+    scratchFile.Abandon();
     // Ends the worker with everything else, at once: no destructor and no
     // library clean-up runs that could meet a lock the worker still holds.
     TerminateProcess(GetCurrentProcess(), 0);

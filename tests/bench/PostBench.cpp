@@ -91,7 +91,7 @@ int main(int argc, char** argv) {
             minimal.push_back(Now() - start);
         }
     }
-    DeleteFileA(ScratchFilePath(cachePath).Data());
+    scratchFile.Remove();
     DeleteFileA(minimalFile.c_str());
     const double p = program.empty() ? 0 : Median(program), m = minimal.empty() ? 0 : Median(minimal);
     printf("post_ms %.2f %.2f %.2f\n", p, m, m > 0 ? p / m : 0);
