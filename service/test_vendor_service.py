@@ -185,6 +185,12 @@ class VendorServiceTest(unittest.TestCase):
                 self.assertEqual(200, page.status)
 
 
+def windows_path(path):
+    """The path under which Wine's programs see a Linux path."""
+    harness = Path(os.environ["DR_RUN_E2E"]).parent
+    return subprocess.run([harness / "windows-path", path], capture_output=True, text=True, check=True).stdout.strip()
+
+
 @unittest.skipUnless(os.environ.get("DR_FORM_DRIVER"), "needs the Windows build and its Wine session")
 class RealProgramTest(unittest.TestCase):
     """DownloadRequest.exe under Wine posts a form to this service, over HTTP and over TLS."""
@@ -234,7 +240,7 @@ class RealProgramTest(unittest.TestCase):
         subprocess.run([os.environ["DR_MAKE_CERTIFICATES"], certificates], check=True)
         trust = subprocess.run([os.environ["DR_WINE_SESSION"], "run",
                                 os.environ["DR_WINE_SESSION_DIR"], os.environ["DR_TRUST"],
-                                "Z:" + str((certificates / "ca.der").resolve()).replace("/", "\\")])
+                                windows_path(certificates / "ca.der")])
         self.assertEqual(0, trust.returncode)
         for certificate in ("valid", "expired", "otherhost", "unknownca", "selfsigned"):
             tls = (certificates / f"{certificate}.pem", certificates / f"{certificate}.key")

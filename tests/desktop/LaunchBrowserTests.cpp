@@ -8,18 +8,12 @@
 #include <fstream>
 #include <string>
 
+#include "support/BesideThisProgram.h"
 #include "support/TempFolder.h"
 #include "support/TestRegistry.h"
 #include "support/WindowProbe.h"
 
 namespace {
-
-std::string BesideThisProgram(const char* name) {
-    char self[MAX_PATH];
-    GetModuleFileNameA(nullptr, self, MAX_PATH);
-    std::string path(self);
-    return path.substr(0, path.rfind('\\') + 1) + name;
-}
 
 // The recording browser's log: one line per start.
 std::string WaitForRecord(const std::string& log) {

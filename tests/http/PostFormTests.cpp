@@ -52,7 +52,7 @@ protected:
     ScriptedServer server;
 };
 
-TEST_F(PostFormTest, SendsTheExactRequest) {
+TEST_F(PostFormTest, SendsTheExactRequestInTheManifestsCodePage) {
     ASSERT_EQ(65001u, GetACP());  // the manifest's code page, named in the request
     Text error;
     EXPECT_EQ(1, Post(Url(), error));
@@ -109,7 +109,9 @@ TEST_F(PostFormTest, AnswersDecideTheOutcome) {
          "The Server Could Not Accept the Information (Status 404).", false, ""},
         {"closed before a status line", "", 0, "Error Opening Response Page", false, ""},
         {"no answer at all", "", 0, "Error Opening Response Page", false, "", Reply::End::Hold},
-        {"headers then silence", HttpReply(200, "Content-Length: 50\r\n", "start"), 0, // Wine's WinInet fails the read with the socket's code, which its system table lacks
+        // Windows fails the read with 12002 and its text; Wine with the socket's own code.
+        {"headers then silence (Wine: 10060, which its system table lacks)",
+         HttpReply(200, "Content-Length: 50\r\n", "start"), 0,
          "The system cannot find error message for error number 10060", true, "",
          Reply::End::Hold},
         {"endless body: 16 MiB kept, then thanks", HttpReply(200, "", ""), 1, "", true,
@@ -190,7 +192,7 @@ TEST_F(PostFormTest, FailuresBecomeMessages) {
     EXPECT_STREQ(SystemErrorText(WSAECONNRESET).Data(), error.Data());
 }
 
-TEST_F(PostFormTest, HttpsIsSecureAndValidatesCertificates) {
+TEST_F(PostFormTest, HttpsIsSecureAndValidatesCertificates_WineTriesTheHandshakeTwice) {
     EXPECT_EQ(0x84400200u, kHttpRequestFlags);
     EXPECT_EQ(0x84c00200u, kHttpsRequestFlags);
     // A plain server on an https URL sees a TLS handshake, not the form.
