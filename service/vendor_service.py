@@ -202,6 +202,9 @@ class Service(ThreadingHTTPServer):
 class Handler(BaseHTTPRequestHandler):
     protocol_version = "HTTP/1.1"
     timeout = 60  # a client that stops talking is let go
+    # An answer is two writes, headers then page: without this, the page waits for
+    # the client's acknowledgement of the headers, which a kept-alive client delays.
+    disable_nagle_algorithm = True
 
     def log_message(self, format, *args):
         self.server.log.append(format % args)
