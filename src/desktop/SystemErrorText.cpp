@@ -23,11 +23,11 @@ char* FormatFrom(DWORD source, HMODULE module, DWORD code) {
 
 }  // namespace
 
-Text SystemErrorText(DWORD code) {
+Text SystemErrorText(DWORD code, HMODULE wininet) {
     char* message = FormatFrom(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code);
     // WinInet's codes have their texts in its own table, not the system's.
-    if (!message && code >= INTERNET_ERROR_BASE && code <= kLastInternetError) {
-        message = FormatFrom(FORMAT_MESSAGE_FROM_HMODULE, GetModuleHandleA("wininet.dll"), code);
+    if (!message && wininet && code >= INTERNET_ERROR_BASE && code <= kLastInternetError) {
+        message = FormatFrom(FORMAT_MESSAGE_FROM_HMODULE, wininet, code);
     }
     if (message) {
         const Text text(message);

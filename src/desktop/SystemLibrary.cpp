@@ -4,13 +4,11 @@
 
 namespace {
 
-using SetDirectoriesFunction = BOOL(WINAPI*)(DWORD);
-
 // Null where the system lacks it, and with it the LOAD_LIBRARY_SEARCH_* flags.
-SetDirectoriesFunction SetDefaultDllDirectoriesFunction() {
-    // Through void (*)(), which any function pointer converts to and from.
-    return reinterpret_cast<SetDirectoriesFunction>(reinterpret_cast<void (*)()>(
-        GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories")));
+decltype(&::SetDefaultDllDirectories) SetDefaultDllDirectoriesFunction() {
+    decltype(&::SetDefaultDllDirectories) function = nullptr;
+    Resolve(GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories", function);
+    return function;
 }
 
 }  // namespace

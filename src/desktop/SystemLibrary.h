@@ -14,3 +14,13 @@ void SearchDllsInSystemFolderOnly();
 // lacks the search flags, from the folder's full path, its own imports searched
 // there first.
 HMODULE LoadSystemLibrary(const char* name);
+
+// The function `name` of `module` into `function`, which is declared with the
+// SDK's own type (decltype(&::Name)): a 32-bit calling convention written by
+// hand could be wrong where no check sees it. False when the module lacks it.
+template <class Function>
+bool Resolve(HMODULE module, const char* name, Function& function) {
+    // Through void (*)(), which any function pointer converts to and from.
+    function = reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+    return function != nullptr;
+}

@@ -7,14 +7,15 @@
 // The program does not import WinInet: it is no KnownDLL, so Windows would look
 // for it (and for the DLLs it imports) beside the program first.
 struct WinInetFunctions {
+    HMODULE module;  // its message table holds the texts of WinInet's error codes
     decltype(&::InternetOpenA) InternetOpenA;
     decltype(&::InternetConnectA) InternetConnectA;
     decltype(&::InternetSetOptionA) InternetSetOptionA;
+    decltype(&::InternetQueryOptionA) InternetQueryOptionA;
+    decltype(&::InternetSetStatusCallbackA) InternetSetStatusCallbackA;
     decltype(&::HttpOpenRequestA) HttpOpenRequestA;
     decltype(&::HttpAddRequestHeadersA) HttpAddRequestHeadersA;
-    decltype(&::HttpSendRequestExA) HttpSendRequestExA;
-    decltype(&::InternetWriteFile) InternetWriteFile;
-    decltype(&::HttpEndRequestA) HttpEndRequestA;
+    decltype(&::HttpSendRequestA) HttpSendRequestA;
     decltype(&::HttpQueryInfoA) HttpQueryInfoA;
     decltype(&::InternetReadFile) InternetReadFile;
     decltype(&::InternetCloseHandle) InternetCloseHandle;

@@ -5,7 +5,7 @@
 #include "desktop/ErrorBox.h"
 #include "form/ProgramState.h"
 #include "form/VendorUrls.h"
-#include "http/PostForm.h"
+#include "submit/PostForm.h"
 #include "resource.h"
 
 namespace {

@@ -14,18 +14,19 @@
 #include <vector>
 
 #include "BenchClock.h"
-#include "form/ProgramState.h"
+#include "core/TextList.h"
 #include "http/FormBody.h"
-#include "http/PostForm.h"
+#include "http/FormPost.h"
+#include "http/ScratchFile.h"
 #include "http/SplitUrl.h"
 #include "support/SampleForm.h"
 #include "support/ScriptedServer.h"
 
 namespace {
 
-std::string Body() {
+std::string Body(TextList& names, TextList& values) {
     TextList pieces;
-    BuildFormBody(fieldNames, fieldValues, pieces);
+    BuildFormBody(names, values, pieces);
     std::string body;
     bool more = pieces.First();
     while (more) body += pieces.Next(more);
@@ -62,23 +63,25 @@ bool MinimalPost(const std::string& url, const std::string& body, const std::str
 int main(int argc, char** argv) {
     const int rounds = argc > 1 ? atoi(argv[1]) : 100;
     const std::string which = argc > 3 ? argv[3] : "both";
-    FillSampleForm(fieldNames, fieldValues);
+    TextList names, values;
+    FillSampleForm(names, values);
     char temp[MAX_PATH];
     GetTempPathA(MAX_PATH, temp);
-    cachePath = temp;
+    ScratchFile scratch;
+    FormPost post{names, values, temp, scratch};
     const std::string minimalFile = std::string(temp) + "minimal_post.htm";
     ScriptedServer server;
     server.Script({{HttpReply(200, "Content-Length: 2\r\n", "ok")}});
     const std::string url = argc > 2 ? argv[2]
                                      : "http://127.0.0.1:" + std::to_string(server.Port()) +
                                            "/frmAction/download.aspx?FromSite=yes";
-    const std::string body = Body();
+    const std::string body = Body(names, values);
     std::vector<double> program, minimal;
     for (int i = 0; i < rounds; ++i) {
         if (which != "minimal") {
             const double start = Now();
             Text error;
-            PostForm(Text(url.c_str()), error);
+            post.Post(Text(url.c_str()), error);
             program.push_back(Now() - start);
             if (!error.IsEmpty()) {
                 fprintf(stderr, "PostForm: %s\n", error.Data());
@@ -91,7 +94,7 @@ int main(int argc, char** argv) {
             minimal.push_back(Now() - start);
         }
     }
-    scratchFile.Remove();
+    scratch.Remove();
     DeleteFileA(minimalFile.c_str());
     const double p = program.empty() ? 0 : Median(program), m = minimal.empty() ? 0 : Median(minimal);
     printf("post_ms %.2f %.2f %.2f\n", p, m, m > 0 ? p / m : 0);

@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "http/WinInet.h"
+
 namespace {
 
 TEST(SystemErrorText, GivesTheSystemsOrWinInetsTextOrNamesTheCode) {
@@ -15,8 +17,9 @@ TEST(SystemErrorText, GivesTheSystemsOrWinInetsTextOrNamesTheCode) {
     EXPECT_EQ('\n', known.back());  // the system's text, line break included
 
     // WinInet's codes are not in the system's table but in WinInet's own.
+    ASSERT_NE(nullptr, WinInet());
     for (DWORD code : {ERROR_INTERNET_TIMEOUT, ERROR_INTERNET_CANNOT_CONNECT, ERROR_INTERNET_SEC_CERT_DATE_INVALID}) {
-        const std::string text = SystemErrorText(code).Data();
+        const std::string text = SystemErrorText(code, WinInet()->module).Data();
         EXPECT_EQ(std::string::npos, text.find("cannot find error message")) << code;
         EXPECT_FALSE(text.empty()) << code;
     }

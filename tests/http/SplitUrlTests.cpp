@@ -1,5 +1,7 @@
 #include "http/SplitUrl.h"
 
+#include "http/ProxySetting.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -48,6 +50,32 @@ TEST(SplitUrl, RefusesOtherSchemesAndUnusablePorts) {
         EXPECT_STREQ("old", path.Data()) << url;
         EXPECT_EQ(-7, port) << url;
         EXPECT_EQ(-7, scheme) << url;
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// The proxy a system setting names for a scheme: its own entry, else one for every scheme.
+TEST(ProxySetting, NamesTheProxyForTheScheme) {
+    const struct {
+        const char* setting;
+        const char* http;
+        const char* https;
+    } cases[] = {
+        {"", "", ""},
+        {"proxy:3128", "proxy:3128", "proxy:3128"},
+        {"http=web:80;https=tls:443", "web:80", "tls:443"},
+        {"HTTPS=tls:443 http=web:80", "web:80", "tls:443"},
+        {"ftp=f:21;all:8080", "all:8080", "all:8080"},
+        {"http=web:80", "web:80", ""},
+        {" ; https=tls:443;; ", "", "tls:443"},
+        {"https=;http=", "", ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_STREQ(c.http, ProxyForScheme(c.setting, kSchemeHttp).Data()) << c.setting;
+        EXPECT_STREQ(c.https, ProxyForScheme(c.setting, kSchemeHttps).Data()) << c.setting;
     }
 }
 

@@ -96,7 +96,7 @@ void ScriptedServer::Accept() {
         Reply reply;
         {
             std::lock_guard<std::mutex> lock(guard);
-            reply = script.front();
+            if (!script.empty()) reply = script.front();  // none scripted: closed without a word
             if (script.size() > 1) script.erase(script.begin());
         }
         ++connections;
@@ -105,9 +105,11 @@ void ScriptedServer::Accept() {
 }
 
 void ScriptedServer::Serve(SOCKET client, Reply reply) {
+    size_t recorded = 0;
     if (reply.readRequest) {
         const std::string request = ReadRequest(client);
         std::lock_guard<std::mutex> lock(guard);
+        recorded = requests.size();
         requests.push_back(request);
     }
     size_t sent = 0;
@@ -130,7 +132,10 @@ void ScriptedServer::Serve(SOCKET client, Reply reply) {
     } else {
         shutdown(client, SD_SEND);
         char drain[512];
-        while (Readable(client, 200) && recv(client, drain, sizeof drain, 0) > 0) {
+        for (int got; Readable(client, 200) && (got = recv(client, drain, sizeof drain, 0)) > 0;) {
+            // What comes after the reply (a TLS handshake inside a proxy's tunnel) belongs to the request.
+            std::lock_guard<std::mutex> lock(guard);
+            if (reply.readRequest) requests[recorded].append(drain, static_cast<size_t>(got));
         }
     }
     closesocket(client);

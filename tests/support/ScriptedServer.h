@@ -33,7 +33,7 @@ public:
 
     // Replies for the coming connections, in order; the last one repeats.
     void Script(std::vector<Reply> replies);
-    std::vector<std::string> Requests();  // the raw requests received so far
+    std::vector<std::string> Requests();  // what each connection received so far, byte for byte
     int Connections() const { return connections; }
     void Release();  // ends the held connections
 

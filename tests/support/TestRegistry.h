@@ -38,3 +38,34 @@ private:
     std::string subkey, name, value;
     bool existed = false;
 };
+
+// The system's proxy settings, as this process alone sees them: the current
+// user's registry is redirected to a volatile key of its own while the guard
+// lives, so that no other program (and no later run) of the test prefix meets them.
+class ProxySettings {
+public:
+    explicit ProxySettings(const std::string& server) {
+        RegCreateKeyExA(HKEY_CURRENT_USER, kUser, 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &user,
+                        nullptr);
+        HKEY settings = nullptr;
+        RegCreateKeyExA(user, "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings", 0, nullptr,
+                        REG_OPTION_VOLATILE, KEY_WRITE, nullptr, &settings, nullptr);
+        const DWORD enabled = 1;
+        RegSetValueExA(settings, "ProxyEnable", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&enabled), sizeof enabled);
+        RegSetValueExA(settings, "ProxyServer", 0, REG_SZ, reinterpret_cast<const BYTE*>(server.c_str()),
+                       static_cast<DWORD>(server.size() + 1));
+        RegCloseKey(settings);
+        RegOverridePredefKey(HKEY_CURRENT_USER, user);
+    }
+    ~ProxySettings() {
+        RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
+        RegCloseKey(user);
+        RegDeleteTreeA(HKEY_CURRENT_USER, kUser);
+    }
+    ProxySettings(const ProxySettings&) = delete;
+    ProxySettings& operator=(const ProxySettings&) = delete;
+
+private:
+    static constexpr const char* kUser = "Software\\DownloadRequestTestsProxyUser";
+    HKEY user = nullptr;
+};
