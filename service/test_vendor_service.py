@@ -7,6 +7,7 @@ import socket
 import subprocess
 import tempfile
 import threading
+import time
 import unittest
 import urllib.error
 import urllib.parse
@@ -191,9 +192,8 @@ def windows_path(path):
     return subprocess.run([harness / "windows-path", path], capture_output=True, text=True, check=True).stdout.strip()
 
 
-@unittest.skipUnless(os.environ.get("DR_FORM_DRIVER"), "needs the Windows build and its Wine session")
-class RealProgramTest(unittest.TestCase):
-    """DownloadRequest.exe under Wine posts a form to this service, over HTTP and over TLS."""
+class DrivesTheProgram:
+    """What the tests with the real program under Wine share: a service, the driver, what was stored."""
 
     @contextlib.contextmanager
     def serving(self, port, tls=None):
@@ -218,6 +218,20 @@ class RealProgramTest(unittest.TestCase):
         self.assertEqual([("jo@example.com", name, "0123")],
                          [(row["EmailAddress"], row["FullName"], row["Phone"]) for row in service.store.all()])
 
+    def certificates(self, host=None):
+        """A fresh test CA and certificates for HOST, the CA trusted in the session's prefix."""
+        certificates = Path(os.environ["DR_CERTIFICATES"])
+        subprocess.run([os.environ["DR_MAKE_CERTIFICATES"], certificates, *([host] if host else [])], check=True)
+        trust = subprocess.run([os.environ["DR_WINE_SESSION"], "run", os.environ["DR_WINE_SESSION_DIR"],
+                                os.environ["DR_TRUST"], windows_path(certificates / "ca.der")])
+        self.assertEqual(0, trust.returncode)
+        return certificates
+
+
+@unittest.skipUnless(os.environ.get("DR_FORM_DRIVER"), "needs the Windows build and its Wine session")
+class RealProgramTest(DrivesTheProgram, unittest.TestCase):
+    """DownloadRequest.exe under Wine posts a form to this service, over HTTP and over TLS."""
+
     def test_the_program_posts_to_the_service(self):
         # Every character arrives as typed: the program's code page is UTF-8, and the
         # request says so. Where Windows ignores that (before 10 version 1903), the
@@ -236,12 +250,7 @@ class RealProgramTest(unittest.TestCase):
 
     def test_certificates_are_checked(self):
         # A fresh CA, trusted only in the test prefix; the service presents each certificate in turn.
-        certificates = Path(os.environ["DR_CERTIFICATES"])
-        subprocess.run([os.environ["DR_MAKE_CERTIFICATES"], certificates], check=True)
-        trust = subprocess.run([os.environ["DR_WINE_SESSION"], "run",
-                                os.environ["DR_WINE_SESSION_DIR"], os.environ["DR_TRUST"],
-                                windows_path(certificates / "ca.der")])
-        self.assertEqual(0, trust.returncode)
+        certificates = self.certificates()
         for certificate in ("valid", "expired", "otherhost", "unknownca", "selfsigned"):
             tls = (certificates / f"{certificate}.pem", certificates / f"{certificate}.key")
             with self.subTest(certificate), self.serving(int(os.environ["DR_TLS_PORT"]), tls) as service:
@@ -257,6 +266,158 @@ class RealProgramTest(unittest.TestCase):
                     self.assertTrue(service.log)
                     self.assertTrue(all(line.startswith(("TLS handshake failed", "connection closed without"))
                                         for line in service.log), service.log)
+
+def free_port():
+    with socket.create_server(("127.0.0.1", 0)) as probe:
+        return probe.getsockname()[1]
+
+
+def wait_for_port(port, seconds=10):
+    for _ in range(seconds * 20):
+        with contextlib.suppress(OSError), socket.create_connection(("127.0.0.1", port), 0.5):
+            return True
+        time.sleep(0.05)
+    return False
+
+
+class Squid:
+    """Debian's squid on a free loopback port, with a configuration of its own: it alone knows the
+    service's name (its hosts file), logs each request as its method and URL, and with `password`
+    lets nobody through without signing in. Stopped by its pid."""
+
+    def __init__(self, directory, host, password=False):
+        self.directory = Path(directory)
+        self.directory.chmod(0o777)  # squid writes as its own user
+        self.port = free_port()
+        (self.directory / "hosts").write_text(f"127.0.0.1 {host}\n")
+        config = [f"http_port 127.0.0.1:{self.port}", f"pid_filename {self.directory}/squid.pid",
+                  f"hosts_file {self.directory}/hosts", f"cache_log {self.directory}/cache.log",
+                  "logformat line %rm %ru", f"access_log stdio:{self.directory}/access.log line",
+                  "strip_query_terms off", "cache deny all", "shutdown_lifetime 0 seconds", "pinger_enable off",
+                  "visible_hostname proxy.test", f"coredump_dir {self.directory}"]
+        if password:
+            config += ["auth_param basic program /usr/lib/squid/basic_fake_auth", "auth_param basic realm staff",
+                       "acl staff proxy_auth REQUIRED", "http_access deny !staff"]
+        config += ["http_access allow all"]
+        (self.directory / "squid.conf").write_text("\n".join(config) + "\n")
+        self.process = subprocess.Popen(["squid", "-N", "-f", self.directory / "squid.conf"],
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.STDOUT)
+        if not wait_for_port(self.port):
+            self.stop()
+            raise RuntimeError("squid did not start: " + (self.directory / "cache.log").read_text(errors="replace"))
+
+    def log(self):
+        """Method and URL of each request, without the connections that only checked squid was up."""
+        path = self.directory / "access.log"
+        return [line for line in path.read_text().splitlines() if not line.startswith("- ")] if path.exists() else []
+
+    def stop(self):
+        self.process.terminate()
+        self.process.wait(10)
+
+
+class Recorder:
+    """A stand-in in the service's place: passes each connection on to the service and keeps the bytes
+    the client sent, as they crossed the wire."""
+
+    def __init__(self, port, service_port):
+        self.listener = socket.create_server(("127.0.0.1", port))
+        self.service_port = service_port
+        self.received = []
+        threading.Thread(target=self.accept, daemon=True).start()
+
+    def accept(self):
+        with contextlib.suppress(OSError):
+            while True:
+                client, _ = self.listener.accept()
+                upstream = socket.create_connection(("127.0.0.1", self.service_port))
+                self.received.append(bytearray())
+                threading.Thread(target=self.pump, args=(client, upstream, self.received[-1]), daemon=True).start()
+                threading.Thread(target=self.pump, args=(upstream, client, None), daemon=True).start()
+
+    @staticmethod
+    def pump(source, target, record):
+        with contextlib.suppress(OSError):
+            while data := source.recv(65536):
+                if record is not None:
+                    record += data
+                target.sendall(data)
+        with contextlib.suppress(OSError):
+            target.shutdown(socket.SHUT_WR)
+
+    def close(self):
+        with contextlib.suppress(OSError):
+            self.listener.shutdown(socket.SHUT_RDWR)  # wakes the accepting thread, which holds the port
+        self.listener.close()
+
+
+@unittest.skipUnless(os.environ.get("DR_PROXIED_HOST"), "needs the Windows build and a Wine session of its own")
+class ThroughProxyTest(DrivesTheProgram, unittest.TestCase):
+    """The real program in a company network: the system's proxy settings lead the way to a service
+    whose name only the proxy knows. Over https the proxy and the wire to the service see TLS only."""
+
+    SETTINGS = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Internet Settings"
+
+    def wine(self, *command):
+        return subprocess.run([os.environ["DR_WINE_SESSION"], "run", os.environ["DR_WINE_SESSION_DIR"], *command],
+                              capture_output=True, text=True)
+
+    def use_proxy(self, server):
+        """The proxy in the registry, as Internet Options sets it; None: no proxy there."""
+        self.wine("reg", "add", self.SETTINGS, "/v", "ProxyEnable", "/t", "REG_DWORD", "/d", "1" if server else "0", "/f")
+        if server:
+            self.wine("reg", "add", self.SETTINGS, "/v", "ProxyServer", "/d", server, "/f")
+        else:
+            self.wine("reg", "delete", self.SETTINGS, "/v", "ProxyServer", "/f")
+
+    def test_the_form_goes_through_the_proxy_and_over_https_only_in_tls(self):
+        host, port = os.environ["DR_PROXIED_HOST"], int(os.environ["DR_SERVICE_PORT"])
+        certificates = self.certificates(host)
+        sign_in = "The Proxy Server Asks for a Sign-In This Program Cannot Give (Status 407)."
+        refused = "Error Sending the Information to Server."
+        dead = free_port()
+        # scheme, where the proxy is set, the service's certificate, the message (None: the form is stored)
+        cases = [("http", "registry", None, None), ("https", "registry", "valid", None),
+                 ("https", "registry", "expired", refused), ("https", "registry", "otherhost", refused),
+                 ("http", "password", None, sign_in), ("https", "password", "valid", sign_in),
+                 ("https", "dead", "valid", f"Error Connecting to the Proxy Server 127.0.0.1:{dead}."),
+                 ("https", "environment", "valid", None)]
+        for scheme, setting, certificate, message in cases:
+            with self.subTest(scheme=scheme, proxy=setting, certificate=certificate), \
+                    tempfile.TemporaryDirectory() as squid_dir:
+                squid = Squid(squid_dir, host, password=setting == "password")
+                tls = certificate and (certificates / f"{certificate}.pem", certificates / f"{certificate}.key")
+                recorder = None
+                try:
+                    with self.serving(free_port() if tls else port, tls) as service:
+                        if tls:
+                            recorder = Recorder(port, service.server_address[1])
+                        proxy = f"127.0.0.1:{dead if setting == 'dead' else squid.port}"
+                        self.use_proxy(None if setting == "environment" else proxy)
+                        env = dict(os.environ, DR_HTTP_PROXY=f"http://{proxy}" if setting == "environment" else "")
+                        driver, program = (os.environ["DR_TLS_DRIVER"], os.environ["DR_TLS_PROGRAM"]) if tls else \
+                            (os.environ["DR_HTTP_DRIVER"], os.environ["DR_HTTP_PROGRAM"])
+                        self.drive(driver, program, *(["--real-service"] if message is None else
+                                                      ["--refusing-program", message.encode().hex()]), env=env)
+                        print(setting, certificate, squid.log())
+                        if message is None:
+                            self.assertStored(service)
+                            wanted = f"CONNECT {host}:{port}" if tls else \
+                                f"POST http://{host}:{port}/frmAction/download.aspx?FromSite=yes"
+                            self.assertEqual([wanted], squid.log())
+                        else:
+                            self.assertEqual([], service.store.all())
+                        for received in recorder.received if recorder else []:
+                            self.assertTrue(received.startswith(b"\x16"), received[:16])  # a TLS ClientHello first
+                            self.assertNotIn(b"EmailAddress", received)
+                        if message is None and recorder:
+                            self.assertTrue(recorder.received)
+                finally:
+                    if recorder:
+                        recorder.close()
+                    squid.stop()
+                    self.use_proxy(None)
+
 
 if __name__ == "__main__":
     unittest.main()

@@ -8,8 +8,9 @@
 //   form_driver.exe PROGRAM OUTPUT_FOLDER                 the scenarios against a scripted service
 //   form_driver.exe PROGRAM OUTPUT_FOLDER --real-service [NAME]  one submission to a service already running;
 //                                                  NAME: the full name typed, as hex digits of its UTF-8
-//   form_driver.exe PROGRAM OUTPUT_FOLDER --refusing-program  the same, but the program must refuse the
-//                                                  service (its certificate): the sending error, no page
+//   form_driver.exe PROGRAM OUTPUT_FOLDER --refusing-program [MESSAGE]  the same, but the program must not
+//                                                  get through (a certificate, a proxy): this message (hex
+//                                                  digits of its UTF-8; default: the sending error), no page
 //   form_driver.exe PROGRAM OUTPUT_FOLDER --walk-through  the same, slowly, with a screenshot of each step
 //   form_driver.exe PROGRAM OUTPUT_FOLDER --one-submission  one accepted submission; prints its peak memory
 //   form_driver.exe PROGRAM OUTPUT_FOLDER --screen-scale  the form at the screen's DPI, with a screenshot
@@ -551,10 +552,10 @@ Scenario RealService(const std::string& fullName) {
             {}, true};
 }
 
-Scenario RefusingProgram() {
-    return {"the program refuses the service",
-            Join(Fill(), {Click(IDC_REQUEST_DOWNLOAD), ExpectError(kSendFailed), ExpectExit(5000), ExpectPages(""),
-                          ExpectScratch(Scratch::Absent)}),
+Scenario RefusingProgram(const std::string& message) {
+    return {"the program does not get through",
+            Join(Fill(), {Click(IDC_REQUEST_DOWNLOAD), ExpectError(message + kAdvice), ExpectExit(5000),
+                          ExpectPages(""), ExpectScratch(Scratch::Absent)}),
             {}, true};
 }
 
@@ -674,10 +675,12 @@ std::string FromHex(const std::string& hex) {
     return bytes;
 }
 
-// The scenarios a mode asks for, built only once it is known.
-std::vector<Scenario> Chosen(const std::string& mode, const std::string& fullName) {
-    if (mode == "--real-service") return {RealService(fullName)};
-    if (mode == "--refusing-program") return {RefusingProgram()};
+// The scenarios a mode asks for, built only once it is known; `argument`: the mode's text, if any.
+std::vector<Scenario> Chosen(const std::string& mode, const std::string& argument) {
+    if (mode == "--real-service") return {RealService(argument.empty() ? "Jo Bloggs" : argument)};
+    if (mode == "--refusing-program") {
+        return {RefusingProgram(argument.empty() ? "Error Sending the Information to Server." : argument)};
+    }
     if (mode == "--walk-through") return {WalkThrough()};
     if (mode == "--one-submission") return {OneSubmission()};
     if (mode == "--screen-scale") return {ScreenScale()};
@@ -688,16 +691,16 @@ std::vector<Scenario> Chosen(const std::string& mode, const std::string& fullNam
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        fprintf(stderr, "usage: form_driver PROGRAM OUTPUT_FOLDER [MODE [NAME]]\n");
+        fprintf(stderr, "usage: form_driver PROGRAM OUTPUT_FOLDER [MODE [ARGUMENT]]\n");
         return 2;
     }
     SetProcessDPIAware();  // sizes in real pixels, whatever the screen's scale
     CoInitialize(nullptr);
     PrepareDesktop(argv[2]);
     const std::string mode = argc > 3 ? argv[3] : "";
-    const std::string fullName = argc > 4 ? FromHex(argv[4]) : "Jo Bloggs";
+    const std::string argument = argc > 4 ? FromHex(argv[4]) : "";
     int passed = 0, failed = 0;
-    for (const Scenario& scenario : Chosen(mode, fullName)) {
+    for (const Scenario& scenario : Chosen(mode, argument)) {
         Run run(argv[1], argv[2]);
         if (run.Play(scenario)) {
             ++passed;
