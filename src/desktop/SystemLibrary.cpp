@@ -19,6 +19,10 @@ void SearchDllsInSystemFolderOnly() {
 
 HMODULE LoadSystemLibrary(const char* name) {
     if (SetDefaultDllDirectoriesFunction()) return LoadLibraryExA(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    return LoadSystemLibraryByPath(name);
+}
+
+HMODULE LoadSystemLibraryByPath(const char* name) {
     char folder[MAX_PATH];
     const UINT length = GetSystemDirectoryA(folder, MAX_PATH);
     if (length == 0 || length >= MAX_PATH) return nullptr;

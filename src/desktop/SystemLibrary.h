@@ -10,10 +10,15 @@
 // SetDefaultDllDirectories (the 9x family, Windows before 8 without its update).
 void SearchDllsInSystemFolderOnly();
 
-// Loads the system folder's DLL of this name, or returns null. Where the system
-// lacks the search flags, from the folder's full path, its own imports searched
-// there first.
+// Loads the system folder's DLL of this name, or returns null: with
+// LOAD_LIBRARY_SEARCH_SYSTEM32 (it and its imports from there alone), or where
+// the system lacks the search flags, LoadSystemLibraryByPath.
 HMODULE LoadSystemLibrary(const char* name);
+
+// Loads the DLL from the system folder's full path, its own imports searched
+// there first (LOAD_WITH_ALTERED_SEARCH_PATH): the way on systems without the
+// search flags.
+HMODULE LoadSystemLibraryByPath(const char* name);
 
 // The function `name` of `module` into `function`, which is declared with the
 // SDK's own type (decltype(&::Name)): a 32-bit calling convention written by

@@ -1,26 +1,47 @@
 // The executable's own start. Its C runtime is msvcrt.dll, which sets itself up
-// when it loads, so all that has to happen before WinMain is the running of the
-// static constructors; exit() then runs the destructors they registered, in
-// reverse. The toolchain's start-up code (command-line parsing, TLS callbacks,
-// runtime pseudo-relocations, an exception filter) cost a sixth of the
-// executable, and the program uses none of it: the link refuses auto-imported
-// data, the one thing that would need the pseudo-relocations.
+// when it loads, so all that has to happen before WinMain is the setting of the
+// stack guard and the running of the static constructors; exit() then runs the
+// destructors they registered, in reverse. The toolchain's start-up code
+// (command-line parsing, TLS callbacks, runtime pseudo-relocations, an exception
+// filter) cost a sixth of the executable, and the program uses none of it: the
+// link refuses auto-imported data, the one thing that would need the
+// pseudo-relocations.
 #include <windows.h>
 
 #include <stdlib.h>
 
 #include "desktop/SystemLibrary.h"
+#include "form/StackGuard.h"
 
 // Laid out by the linker: -1, the constructors in link order, then 0.
 extern "C" void (*__CTOR_LIST__[])();  // NOLINT(bugprone-reserved-identifier)
 
-// Static objects register their destructors here.
-extern "C" int __cdecl atexit(void(__cdecl* destructor)()) {
-    return _onexit(reinterpret_cast<_onexit_t>(destructor)) ? 0 : -1;
+namespace {
+
+// The static objects' destructors, run by exit() through one function of the
+// type msvcrt's _onexit takes. The program has a handful.
+void(__cdecl* destructors[32])();
+int destructorCount = 0;
+
+int __cdecl RunDestructors() {
+    while (destructorCount > 0) destructors[--destructorCount]();
+    return 0;
 }
 
-extern "C" void WinMainCRTStartup() {
-    SearchDllsInSystemFolderOnly();  // before anything can load a DLL
+}  // namespace
+
+// Static objects register their destructors here, during the constructors' run.
+extern "C" int __cdecl atexit(void(__cdecl* destructor)()) {
+    if (destructorCount == static_cast<int>(sizeof destructors / sizeof *destructors)) return -1;
+    if (destructorCount == 0 && !_onexit(RunDestructors)) return -1;
+    destructors[destructorCount++] = destructor;
+    return 0;
+}
+
+// Not guarded itself: the guard is set here.
+extern "C" __attribute__((no_stack_protector)) void WinMainCRTStartup() {
+    SearchDllsInSystemFolderOnly();  // before anything can load a DLL (the guard's random source may); holds no buffer
+    SetStackGuard();                 // before any function with a buffer runs
     int last = 0;
     while (__CTOR_LIST__[last + 1]) ++last;
     while (last > 0) __CTOR_LIST__[last--]();  // the last linked first, as the toolchain does

@@ -96,16 +96,14 @@ struct Exchange {
 
 // The proxy the system's settings name for this scheme, or the empty text.
 Text ConfiguredProxy(const WinInetFunctions& net, HINTERNET root, int32_t scheme) {
-    union {
-        INTERNET_PROXY_INFO info;  // narrow strings: the program is built without UNICODE
-        char room[1024];  // the strings follow the structure
-    } proxy = {};
-    DWORD size = sizeof proxy;
-    if (!net.InternetQueryOptionA(root, INTERNET_OPTION_PROXY, &proxy, &size) ||
-        proxy.info.dwAccessType == INTERNET_OPEN_TYPE_DIRECT || !proxy.info.lpszProxy) {
+    alignas(INTERNET_PROXY_INFO) char buffer[1024] = {};  // the structure, then the strings it points at
+    const auto* proxy = reinterpret_cast<const INTERNET_PROXY_INFO*>(buffer);  // narrow: built without UNICODE
+    DWORD size = sizeof buffer;
+    if (!net.InternetQueryOptionA(root, INTERNET_OPTION_PROXY, buffer, &size) ||
+        proxy->dwAccessType == INTERNET_OPEN_TYPE_DIRECT || !proxy->lpszProxy) {
         return Text();
     }
-    return ProxyForScheme(proxy.info.lpszProxy, scheme);
+    return ProxyForScheme(proxy->lpszProxy, scheme);
 }
 
 // A failed send, said where the fault lies: the answer's, once the form went;

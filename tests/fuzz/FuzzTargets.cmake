@@ -3,7 +3,7 @@
 set(FUZZ_SMOKE_SECONDS 10 CACHE STRING "How long each fuzzer runs in the test suite")
 foreach(name SplitUrl FormBody Text TextList BrowserCommand)
   add_executable(Fuzz${name} ${CMAKE_CURRENT_LIST_DIR}/Fuzz${name}.cpp)
-  target_include_directories(Fuzz${name} PRIVATE ${CMAKE_SOURCE_DIR}/src)
+  target_include_directories(Fuzz${name} PRIVATE ${PROJECT_SOURCE_DIR}/src)
   target_compile_options(Fuzz${name} PRIVATE -fsanitize=fuzzer)
   target_link_options(Fuzz${name} PRIVATE -fsanitize=fuzzer)
   target_link_libraries(Fuzz${name} PRIVATE dr_portable_fuzz)
