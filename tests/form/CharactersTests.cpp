@@ -26,6 +26,8 @@ TEST(Characters, WholeCharactersNeverCutOneInHalf) {
         {kUtf8, kana, 6, 6},            {kUtf8, kana, 5, 3},            {kUtf8, kana, 2, 0},
         {kUtf8, emoji, 4, 1},           {kUtf8, emoji, 5, 5},
         {kUtf8, kana.substr(0, 4), 9, 3},  // a text that ends inside a character loses it
+        {kUtf8, "a\xE3\x81", 9, 1},           // ... also when it ends one byte short of it
+        {kShiftJis, "b\x82", 9, 1},
         {kShiftJis, sjis, 3, 2},        {kShiftJis, sjis, 4, 4},        {kShiftJis, sjis, 5, 5},
         {kShiftJis, "\x82", 1, 0},
     };

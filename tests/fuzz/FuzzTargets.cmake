@@ -1,8 +1,12 @@
 # libFuzzer targets over the platform-free code. CTest runs each for a short
 # smoke from the corpus kept in the repository; scripts/fuzz runs them longer.
 set(FUZZ_SMOKE_SECONDS 10 CACHE STRING "How long each fuzzer runs in the test suite")
-foreach(name SplitUrl FormBody Text TextList BrowserCommand)
-  add_executable(Fuzz${name} ${CMAKE_CURRENT_LIST_DIR}/Fuzz${name}.cpp)
+# Each FuzzNAME.cpp here is a target, with its corpus in corpus/NAME (scripts/fuzz finds them the same way).
+file(GLOB fuzz_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/Fuzz*.cpp)
+foreach(source ${fuzz_sources})
+  get_filename_component(name ${source} NAME_WE)
+  string(REGEX REPLACE "^Fuzz" "" name ${name})
+  add_executable(Fuzz${name} ${source})
   target_include_directories(Fuzz${name} PRIVATE ${PROJECT_SOURCE_DIR}/src)
   target_compile_options(Fuzz${name} PRIVATE -fsanitize=fuzzer)
   target_link_options(Fuzz${name} PRIVATE -fsanitize=fuzzer)
