@@ -300,8 +300,12 @@ class Squid:
                        "acl staff proxy_auth REQUIRED", "http_access deny !staff"]
         config += ["http_access allow all"]
         (self.directory / "squid.conf").write_text("\n".join(config) + "\n")
-        self.process = subprocess.Popen(["squid", "-N", "-f", self.directory / "squid.conf"],
-                                        stdout=subprocess.DEVNULL, stderr=subprocess.STDOUT)
+        # A service name of its own keeps its shared memory apart from any other squid's (the machine's own
+        # may run); as root, a /dev/shm of its own too (a chroot's may be unwritable for squid's user).
+        command = ["squid", "-n", f"drtest{self.port}", "-N", "-f", str(self.directory / "squid.conf")]
+        if os.geteuid() == 0 and subprocess.run(["unshare", "-m", "true"], capture_output=True).returncode == 0:
+            command = ["unshare", "-m", "sh", "-c", 'mount -t tmpfs -o mode=1777 shm /dev/shm && exec "$@"', "-"] + command
+        self.process = subprocess.Popen(command, stdout=subprocess.DEVNULL, stderr=subprocess.STDOUT)
         if not wait_for_port(self.port):
             self.stop()
             raise RuntimeError("squid did not start: " + (self.directory / "cache.log").read_text(errors="replace"))

@@ -5,7 +5,7 @@
 
 namespace {
 
-// One writable byte holding 0, shared by every Text that holds nothing.
+// One byte holding 0, shared by every Text that holds nothing, read by both threads and written by none.
 char sharedEmpty[1] = {0};
 
 int32_t CountUpToNul(const char* s) { return static_cast<int32_t>(strlen(s)); }
@@ -63,7 +63,7 @@ void Text::Assign(const char* bytes, int32_t count) {
         memmove(data, bytes, static_cast<size_t>(count));
     }
     length = count;
-    data[length] = '\0';  // harmless on the shared empty buffer: it already holds 0
+    if (data != sharedEmpty) data[length] = '\0';  // the shared one holds 0 already, and is never written
 }
 
 void Text::Release() {
@@ -71,8 +71,6 @@ void Text::Release() {
     data = sharedEmpty;
     length = 0;
 }
-
-bool Text::UsesSharedEmptyBuffer() const { return data == sharedEmpty; }
 
 char Text::CharAt(int32_t position) const {
     return (position >= 0 && position < length) ? data[position] : '\0';

@@ -6,7 +6,8 @@
 // NUL byte of its own (every source is taken up to its first NUL), so its
 // length is always that of the C string at Data().
 // A Text that holds nothing points at one shared empty buffer that no Text
-// owns; every other Text owns a heap buffer of at least length + 1 bytes.
+// owns and none writes (texts on both threads share it); every other Text owns
+// a heap buffer of at least length + 1 bytes.
 class Text {
 public:
     Text();
@@ -41,9 +42,6 @@ public:
     void Append(const char* tail);
     void Append(const Text& tail);
     void Append(char c);  // appending NUL is a no-op: a Text never holds one
-
-    // The buffer actually held, for checks of the storage rules.
-    bool UsesSharedEmptyBuffer() const;
 
 private:
     Text(const char* bytes, int32_t count);

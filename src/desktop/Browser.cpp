@@ -65,6 +65,7 @@ bool IsNotNtPlatform() {
 }
 
 bool LaunchBrowser(const char* programPath, const char* pageUrl) {
+    // Named on purpose, though it is the default: the browser opens on the interactive desktop.
     char desktop[] = "WinSta0\\Default";
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;

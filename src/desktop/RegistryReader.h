@@ -7,7 +7,7 @@
 // Reads one text value from the registry and keeps the reason when it fails.
 class RegistryReader {
 public:
-    RegistryReader() {}
+    RegistryReader() = default;
     ~RegistryReader() = default;
     RegistryReader(const RegistryReader&) = delete;
     RegistryReader& operator=(const RegistryReader&) = delete;

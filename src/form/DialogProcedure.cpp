@@ -38,6 +38,7 @@ void Submit() {
     collecting = false;
     if (!collected) return;
     ReadCachePath();
+    DWORD workerThreadId = 0;  // unused, but the 9x family fails CreateThread without somewhere to put it
     workerThread = CreateThread(nullptr, 0, SubmissionWorker, nullptr, 0, &workerThreadId);
     if (!workerThread) return;
     // While the worker runs, no control holds the focus.
@@ -80,6 +81,9 @@ INT_PTR CALLBACK DlgProc(HWND window, UINT message, WPARAM first, LPARAM) {
     case WM_CLOSE:
         CloseUnsent(window);
         return TRUE;
+    case WM_NCDESTROY:  // the last message, once the controls are gone
+        ReleaseScaledPicture();
+        return FALSE;
     default:
         return FALSE;
     }

@@ -16,4 +16,3 @@ TextList fieldValues;
 char* cachePath = nullptr;
 std::atomic<bool> submitted{false};
 HANDLE workerThread = nullptr;
-DWORD workerThreadId = 0;

@@ -8,14 +8,14 @@
 //   starts the worker, then only read by the worker. CreateThread orders them:
 //   everything written before it is seen by the new thread. Submit starts no
 //   second worker, so they are never written again while one runs.
-// - workerThread, workerThreadId: the form's thread alone.
+// - workerThread: the form's thread alone.
 // - submitted: set by the worker, read by the form's thread when the form closes
 //   and when the program ends: an atomic flag.
 // - browserPath (desktop/Browser.h): written by the one thread that takes the
 //   run's only page turn, an atomic exchange; no other thread touches it.
 // - scratchFile: opened, written and removed by the worker; abandoned by the
 //   form's thread when the program ends without waiting for the worker. The
-//   two take turns on an atomic flag inside it.
+//   two take turns on a critical section inside it, made before WinMain.
 // - dialogWindow, frameWindow: attached by the form's thread at WM_INITDIALOG,
 //   before any worker exists. The worker changes the controls and closes the
 //   form through the window system, which carries each call over to the form's
@@ -41,4 +41,3 @@ extern TextList fieldValues;  // kept in step with fieldNames
 extern char* cachePath;                // heap string; null until the first read
 extern std::atomic<bool> submitted;    // set by the worker just before it closes the form
 extern HANDLE workerThread;
-extern DWORD workerThreadId;

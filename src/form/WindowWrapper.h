@@ -5,7 +5,7 @@
 // The few operations the program needs on the form's window.
 class WindowWrapper {
 public:
-    WindowWrapper() : window(nullptr) {}
+    WindowWrapper() = default;
     ~WindowWrapper() { window = nullptr; }  // the window is not ours to destroy
     WindowWrapper(const WindowWrapper&) = delete;
     WindowWrapper& operator=(const WindowWrapper&) = delete;
@@ -15,10 +15,8 @@ public:
     void EnableControl(int id, bool enable);
     void Close();  // synchronous WM_CLOSE
 
-    HWND Handle() const { return window; }
-
 protected:
-    HWND window;
+    HWND window = nullptr;
 };
 
 class DialogWrapper : public WindowWrapper {

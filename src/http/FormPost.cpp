@@ -224,7 +224,7 @@ int FormPost::Post(const Text& url, Text& error) {
     SendProgress progress{scheme == kSchemeHttps};  // outlives the handles: their closing reports to it
     Exchange exchange(*net);
     // The system's proxy settings, as the browser follows them; without any, straight to the service.
-    // The agent name is the scheme's, as the service has always seen it.
+    // The agent name is "HTTP" or "HTTPS" on purpose, no product name: what the service has always seen.
     exchange.root = net->InternetOpenA(scheme == kSchemeHttps ? "HTTPS" : "HTTP", INTERNET_OPEN_TYPE_PRECONFIG,
                                        nullptr, nullptr, 0);
     if (exchange.root) {

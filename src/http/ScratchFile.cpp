@@ -6,25 +6,20 @@
 #include <stdint.h>
 #include <stdio.h>
 
-#include <atomic>
-
 #include "core/Text.h"
 
 namespace {
 
-// A turn on a flag that needs no set-up and exists on every Windows: for the
-// rare, short waits between the worker and the form's thread at the end.
+// One turn, from here to the end of the scope.
 class Turn {
 public:
-    explicit Turn(std::atomic<bool>& flag) : flag(flag) {
-        while (flag.exchange(true)) Sleep(10);
-    }
-    ~Turn() { flag.store(false); }
+    explicit Turn(CRITICAL_SECTION& turns) : turns(turns) { EnterCriticalSection(&turns); }
+    ~Turn() { LeaveCriticalSection(&turns); }
     Turn(const Turn&) = delete;
     Turn& operator=(const Turn&) = delete;
 
 private:
-    std::atomic<bool>& flag;
+    CRITICAL_SECTION& turns;
 };
 
 // Like fopen(path, "w"), text mode, but shared for deletion: the file can be
@@ -51,7 +46,7 @@ FILE* CreateForWriting(const char* path) {
 
 void ScratchFile::Open(const char* cacheFolder) {
     Close();
-    const Turn turn(busy);
+    const Turn turn(turns);
     if (abandoned) return;
     path = ScratchFilePath(cacheFolder);
     file = CreateForWriting(path.Data());
@@ -60,12 +55,12 @@ void ScratchFile::Open(const char* cacheFolder) {
 
 void ScratchFile::Remove() {
     Close();
-    const Turn turn(busy);
+    const Turn turn(turns);
     if (!path.IsEmpty()) DeleteFileA(path.Data());  // a file already gone is no error
 }
 
 void ScratchFile::Abandon() {
-    const Turn turn(busy);
+    const Turn turn(turns);
     abandoned = true;
     if (!path.IsEmpty()) DeleteFileA(path.Data());
 }

@@ -4,8 +4,6 @@
 
 #include <stdio.h>
 
-#include <atomic>
-
 #include "core/Text.h"
 
 // The most a response body may take: that much is read, and the scratch file
@@ -18,8 +16,11 @@ const long kLargestBody = 16 * 1024 * 1024;
 // closed without waiting for the worker abandons it from the form's thread.
 class ScratchFile {
 public:
-    ScratchFile() = default;
-    ~ScratchFile() { Close(); }
+    ScratchFile() { InitializeCriticalSection(&turns); }  // the program's own is made before WinMain
+    ~ScratchFile() {
+        Close();
+        DeleteCriticalSection(&turns);
+    }
     ScratchFile(const ScratchFile&) = delete;
     ScratchFile& operator=(const ScratchFile&) = delete;
 
@@ -40,7 +41,7 @@ private:
     FILE* file = nullptr;
     long room = 0;  // bytes the file may still grow by
     // Open, Remove and Abandon take turns: they share the path and the flag.
-    std::atomic<bool> busy{false};
+    CRITICAL_SECTION turns;
     Text path;  // of the file Open made; empty before
     bool abandoned = false;
 };
