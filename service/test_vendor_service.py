@@ -301,10 +301,13 @@ class Squid:
         config += ["http_access allow all"]
         (self.directory / "squid.conf").write_text("\n".join(config) + "\n")
         # A service name of its own keeps its shared memory apart from any other squid's (the machine's own
-        # may run); as root, a /dev/shm of its own too (a chroot's may be unwritable for squid's user).
+        # may run). Where /dev/shm is not for everyone (a chroot's), it gets one of its own, in a mount
+        # namespace kept from every other process.
         command = ["squid", "-n", f"drtest{self.port}", "-N", "-f", str(self.directory / "squid.conf")]
-        if os.geteuid() == 0 and subprocess.run(["unshare", "-m", "true"], capture_output=True).returncode == 0:
-            command = ["unshare", "-m", "sh", "-c", 'mount -t tmpfs -o mode=1777 shm /dev/shm && exec "$@"', "-"] + command
+        if not os.stat("/dev/shm").st_mode & 0o002:
+            own_shm = ('{ mount --make-rprivate / || mount --make-rprivate /dev; } 2>/dev/null && '
+                       'mount -t tmpfs -o mode=1777 shm /dev/shm && exec "$@"')
+            command = ["unshare", "-m", "--propagation", "unchanged", "sh", "-c", own_shm, "-"] + command
         self.process = subprocess.Popen(command, stdout=subprocess.DEVNULL, stderr=subprocess.STDOUT)
         if not wait_for_port(self.port):
             self.stop()
