@@ -419,6 +419,57 @@ Step ExpectAccessibleName(int control, std::string wanted) {
     };
 }
 
+// The form's font as the dialog manager makes it from the template: "MS Shell Dlg"
+// at 8 points. (A font handle is the program's own under Wine: the driver makes its twin.)
+HFONT TemplateFont() {
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return CreateFontW(-MulDiv(8, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0,
+                       PROOF_QUALITY, FF_DONTCARE, L"MS Shell Dlg");
+}
+
+// Every text of the form shows whole: measured with the form's font, it fits its
+// control (a label's words wrap within its width and height). That font is the one
+// the form is laid out in: the form's width is its 366 dialog units in it.
+Step ExpectTextsFit() {
+    return [](Run& run) {
+        HDC dc = GetDC(run.Form());
+        const HFONT font = TemplateFont();
+        const HGDIOBJ old = SelectObject(dc, font);
+        SIZE letters = {};  // the dialog's horizontal base unit, as Windows averages it
+        GetTextExtentPoint32W(dc, L"abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ", 52, &letters);
+        RECT form = {};
+        GetClientRect(run.Form(), &form);
+        if (abs(form.right - MulDiv(366, (letters.cx / 26 + 1) / 2, 4)) > 1) {
+            run.Fail("the form is " + std::to_string(form.right) + " pixels wide: not laid out in its template's font");
+        }
+        for (HWND control = GetWindow(run.Form(), GW_CHILD); control; control = GetWindow(control, GW_HWNDNEXT)) {
+            wchar_t text[256] = {}, kind[16] = {};
+            GetWindowTextW(control, text, 256);
+            GetClassNameW(control, kind, 16);
+            const LONG style = GetWindowLongW(control, GWL_STYLE);
+            const bool label = _wcsicmp(kind, L"Static") == 0 && (style & SS_TYPEMASK) <= SS_RIGHT;
+            const bool button = _wcsicmp(kind, L"Button") == 0 && (style & BS_TYPEMASK) == BS_PUSHBUTTON;
+            if (!*text || !(label || button) || !IsWindowVisible(control)) continue;
+            RECT client = {}, needed = {};
+            GetClientRect(control, &client);
+            needed.right = client.right - (button ? 2 * GetSystemMetrics(SM_CXEDGE) : 0);
+            DrawTextW(dc, text, -1, &needed, DT_CALCRECT | (label ? DT_WORDBREAK : DT_SINGLELINE));
+            if (needed.right > client.right || needed.bottom > client.bottom) {
+                char name[512] = {};
+                WideCharToMultiByte(CP_UTF8, 0, text, -1, name, sizeof name - 1, nullptr, nullptr);
+                run.Fail(std::string("\"") + name + "\" needs " + std::to_string(needed.right) + "x" +
+                         std::to_string(needed.bottom) + " pixels, its control has " + std::to_string(client.right) +
+                         "x" + std::to_string(client.bottom));
+            }
+        }
+        SelectObject(dc, old);
+        DeleteObject(font);
+        ReleaseDC(run.Form(), dc);
+    };
+}
+
 // The picture is drawn for 96 DPI at 99 by 88 pixels: it grows with the screen's
 // scale, and stays where the layout puts it, inside the form.
 Step ExpectPictureAtScale() {
@@ -583,7 +634,7 @@ Scenario OneSubmission() {
 
 Scenario ScreenScale() {
     return {"the form at the screen's scale",
-            {ExpectDpiAware(), ExpectPictureAtScale(), ExpectAccessibleName(IDC_EMAIL, "Email Address : * "),
+            {ExpectDpiAware(), ExpectPictureAtScale(), ExpectTextsFit(), ExpectAccessibleName(IDC_EMAIL, "Email Address : * "),
              Screenshot("form"), CloseBox(), ExpectExit(5000), ExpectPages(kHomePageUrl)}};
 }
 
@@ -652,7 +703,7 @@ std::vector<Scenario> Scenarios() {
           ExpectFocus(IDC_CANCEL), Key(VK_TAB), ExpectFocus(IDC_EMAIL), CloseBox(), ExpectExit(5000),
           ExpectPages(kHomePageUrl)}},
         {"validation, focus and Enter",
-         {ExpectPosition(110, 110), ExpectFocus(IDC_EMAIL), ExpectPictureAtScale(), Screenshot("form"),
+         {ExpectPosition(110, 110), ExpectFocus(IDC_EMAIL), ExpectPictureAtScale(), ExpectTextsFit(), Screenshot("form"),
           Click(IDC_REQUEST_DOWNLOAD), ExpectError("Please Provide a Valid Email."), ExpectFocus(IDC_EMAIL),
           Type(IDC_EMAIL, "jo@example"), Key(VK_RETURN), ExpectError("Please Provide a Valid Email."),
           ExpectFocus(IDC_EMAIL), Type(IDC_EMAIL, "jo@example.com"), Key(VK_RETURN), ExpectError("Please Provide Name."),

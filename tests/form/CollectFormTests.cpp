@@ -135,6 +135,27 @@ TEST_F(CollectFormTest, ValidatesAndFillsTheLists) {
     }
 }
 
+// The inputs draw every script they take: the system's UI font, scalable and
+// linked to fonts for other scripts, never the raster "MS Sans Serif" of one code page.
+TEST_F(CollectFormTest, InputsDrawWithTheSystemsUiFont) {
+    for (int input : {IDC_EMAIL, IDC_FULL_NAME, IDC_PHONE}) {
+        const auto font = reinterpret_cast<HFONT>(SendDlgItemMessageW(form, input, WM_GETFONT, 0, 0));
+        ASSERT_NE(nullptr, font) << input;
+        LOGFONTW asked = {};
+        GetObjectW(font, sizeof asked, &asked);
+        HDC dc = GetDC(form);
+        const HGDIOBJ old = SelectObject(dc, font);
+        wchar_t face[LF_FACESIZE] = {};
+        GetTextFaceW(dc, LF_FACESIZE, face);
+        TEXTMETRICW metrics = {};
+        GetTextMetricsW(dc, &metrics);
+        SelectObject(dc, old);
+        ReleaseDC(form, dc);
+        for (const wchar_t* name : {asked.lfFaceName, face}) EXPECT_NE(0, _wcsicmp(L"MS Sans Serif", name)) << input;
+        EXPECT_TRUE(metrics.tmPitchAndFamily & TMPF_TRUETYPE) << input << ": a raster font";
+    }
+}
+
 std::string Repeated(const std::string& text, size_t times) {
     std::string repeated;
     while (times--) repeated += text;
