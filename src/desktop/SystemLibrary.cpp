@@ -17,8 +17,10 @@ void SearchDllsInSystemFolderOnly() {
     if (const auto setDirectories = SetDefaultDllDirectoriesFunction()) setDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
 
+bool HasDllSearchFlags() { return SetDefaultDllDirectoriesFunction() != nullptr; }
+
 HMODULE LoadSystemLibrary(const char* name) {
-    if (SetDefaultDllDirectoriesFunction()) return LoadLibraryExA(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (HasDllSearchFlags()) return LoadLibraryExA(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
     return LoadSystemLibraryByPath(name);
 }
 

@@ -10,6 +10,9 @@
 // SetDefaultDllDirectories (the 9x family, Windows before 8 without its update).
 void SearchDllsInSystemFolderOnly();
 
+// Whether the system has SetDefaultDllDirectories and the LOAD_LIBRARY_SEARCH_* flags.
+bool HasDllSearchFlags();
+
 // Loads the system folder's DLL of this name, or returns null: with
 // LOAD_LIBRARY_SEARCH_SYSTEM32 (it and its imports from there alone), or where
 // the system lacks the search flags, LoadSystemLibraryByPath.
