@@ -38,13 +38,7 @@ uintptr_t __stack_chk_guard = kFixedGuard;  // NOLINT(bugprone-reserved-identifi
 // Not guarded itself: it changes the guard it would be checked against.
 __attribute__((no_stack_protector)) void SetStackGuard() {
     uintptr_t guard = 0;
-    // The system's random numbers where it has them (XP on) ... On Windows 7 and
-    // later advapi32 forwards SystemFunction036 to cryptbase.dll, which is no
-    // KnownDLL: resolving it would load cryptbase.dll by the standard search,
-    // the program's folder first, where the start-up could not limit the search
-    // (no SetDefaultDllDirectories: 7 without its update). Loaded from the system
-    // folder first, the forwarder finds it there.
-    if (!HasDllSearchFlags()) LoadSystemLibraryByPath("cryptbase.dll");  // none before 7: nothing to find
+    // The system's random numbers where it has them (XP on) ...
     decltype(&::SystemFunction036) random = nullptr;
     if (Resolve(GetModuleHandleA("advapi32.dll"), "SystemFunction036", random)) random(&guard, sizeof guard);
     // ... and on every system what differs from run to run: the time, the

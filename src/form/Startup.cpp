@@ -41,7 +41,14 @@ extern "C" int __cdecl atexit(void(__cdecl* destructor)()) {
 // Not guarded itself: the guard is set here.
 extern "C" __attribute__((no_stack_protector)) void WinMainCRTStartup() {
     SearchDllsInSystemFolderOnly();  // before anything can load a DLL (the guard's random source may); holds no buffer
-    SetStackGuard();                 // before any function with a buffer runs
+    // The guard's random source, advapi32's SystemFunction036, forwards to
+    // cryptbase.dll on Windows 7 and later, which is no KnownDLL: resolving it
+    // loads cryptbase.dll by the standard search, the program's folder first,
+    // wherever the search above could not be limited (7 without its update).
+    // Loaded first from the system folder, it is found there. (Before 7 there is
+    // none to load.)
+    if (!HasDllSearchFlags()) LoadSystemLibraryByPath("cryptbase.dll");
+    SetStackGuard();  // before any function with a buffer runs
     int last = 0;
     while (__CTOR_LIST__[last + 1]) ++last;
     while (last > 0) __CTOR_LIST__[last--]();  // the last linked first, as the toolchain does
