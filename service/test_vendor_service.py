@@ -233,14 +233,16 @@ class RealProgramTest(DrivesTheProgram, unittest.TestCase):
     """DownloadRequest.exe under Wine posts a form to this service, over HTTP and over TLS."""
 
     def test_the_program_posts_to_the_service(self):
-        # Every character arrives as typed: the program's code page is UTF-8, and the
-        # request says so. Where Windows ignores that (before 10 version 1903), the
-        # program speaks the system's code page (Wine takes it from LC_ALL) and names it.
+        # Every character arrives as typed, in UTF-8, and the request says so: also where
+        # Windows ignores the manifest's UTF-8 (before 10 version 1903), as the program
+        # built without it shows on a western and a Japanese system (Wine takes the
+        # system's code page from LC_ALL: 1252 and 932).
         program, system_code_page = os.environ["DR_PROGRAM"], os.environ["DR_PROGRAM_SYSTEM_CODE_PAGE"]
+        five_scripts = "Łódź Ελένη Алёна 王小明 😀"
         cases = [(None, program, "Jo Bloggs"), ("ru_RU.UTF-8", program, "Иван Петров"),
                  (None, program, "Zoë Ἀθηνᾶ 山田 😀 Иван محمد"), (None, program, "漢" * 255),
                  ("ja_JP.UTF-8", program, "あ" * 255), ("ja_JP.UTF-8", system_code_page, "あ" * 255),
-                 ("ru_RU.UTF-8", system_code_page, "Иван Петров")]
+                 ("en_US.UTF-8", system_code_page, five_scripts), ("ja_JP.UTF-8", system_code_page, five_scripts)]
         for locale, program, name in cases:
             with self.subTest(locale=locale, program=program, name=name[:12]), \
                     self.serving(int(os.environ["DR_SERVICE_PORT"])) as service:

@@ -9,6 +9,7 @@
 #include "core/Text.h"
 #include "desktop/BrowserCommand.h"
 #include "desktop/ErrorBox.h"
+#include "desktop/Platform.h"
 #include "desktop/RegistryReader.h"
 
 char* browserPath = nullptr;
@@ -55,13 +56,6 @@ bool FindBrowser(char*& out) {
     delete[] out;
     out = HeapCopy(ProgramPathFromCommand(command));
     return true;
-}
-
-bool IsNotNtPlatform() {
-    OSVERSIONINFOA version = {};
-    version.dwOSVersionInfoSize = sizeof version;
-    GetVersionExA(&version);
-    return version.dwPlatformId != VER_PLATFORM_WIN32_NT;
 }
 
 bool LaunchBrowser(const char* programPath, const char* pageUrl) {

@@ -10,9 +10,6 @@ bool FindBrowser(char*& out);
 // Starts programPath with pageUrl as its first argument; true when it started.
 bool LaunchBrowser(const char* programPath, const char* pageUrl);
 
-// True on the Windows 9x family, false on NT.
-bool IsNotNtPlatform();
-
 // Looks the browser up into browserPath and starts it on pageUrl. Only the
 // first call of a run does so; every later one, from either thread, opens
 // nothing and returns false.

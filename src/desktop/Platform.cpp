@@ -1,4 +1,4 @@
-#include "form/AnsiCodePage.h"
+#include "desktop/Platform.h"
 
 #include <windows.h>
 
@@ -6,9 +6,18 @@
 
 #include "form/Characters.h"
 
-CodePageLayout AnsiCodePage() {
+bool IsNotNtPlatform() {
+    OSVERSIONINFOA version = {};
+    version.dwOSVersionInfoSize = sizeof version;
+    GetVersionExA(&version);
+    return version.dwPlatformId != VER_PLATFORM_WIN32_NT;
+}
+
+uint32_t FormCodePage() { return IsNotNtPlatform() ? GetACP() : CP_UTF8; }
+
+CodePageLayout FormCodePageLayout() {
     CodePageLayout layout;
-    const UINT codePage = GetACP();
+    const UINT codePage = FormCodePage();
     layout.utf8 = codePage == CP_UTF8;
     CPINFO info;
     if (!layout.utf8 && GetCPInfo(codePage, &info)) {

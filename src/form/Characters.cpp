@@ -34,3 +34,30 @@ bool HasCharacter(const CodePageLayout& layout, const char* text, char c) {
     }
     return false;
 }
+
+namespace {
+
+bool IsHighSurrogate(uint32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+bool IsLowSurrogate(uint32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+
+}  // namespace
+
+int32_t Utf8FromUtf16(const uint16_t* units, int32_t count, char* out, int32_t most) {
+    static const unsigned char kLead[] = {0, 0, 0xC0, 0xE0, 0xF0};  // by the character's length in bytes
+    int32_t written = 0;
+    for (int32_t i = 0; i < count;) {
+        uint32_t c = units[i++];
+        if (IsHighSurrogate(c) && i < count && IsLowSurrogate(units[i])) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (units[i++] - 0xDC00u);
+        } else if (IsHighSurrogate(c) || IsLowSurrogate(c)) {
+            c = 0xFFFD;
+        }
+        const int32_t bytes = c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
+        if (written + bytes > most) break;
+        char* at = out + written;
+        for (int32_t k = bytes - 1; k > 0; --k, c >>= 6) at[k] = static_cast<char>(0x80 | (c & 0x3F));
+        at[0] = static_cast<char>(kLead[bytes] | c);
+        written += bytes;
+    }
+    return written;
+}

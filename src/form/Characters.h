@@ -21,3 +21,8 @@ int32_t WholeCharacters(const CodePageLayout& layout, const char* text, int32_t 
 // Whether the ASCII character `c` stands for itself in `text` (NUL-terminated);
 // the second byte of a double-byte character that happens to equal it does not.
 bool HasCharacter(const CodePageLayout& layout, const char* text, char c);
+
+// UTF-8 of `count` UTF-16 units (a pair of surrogates is one character; half of
+// one stands for U+FFFD) into `out`: whole characters only, at most `most` bytes,
+// not terminated. Returns the bytes written.
+int32_t Utf8FromUtf16(const uint16_t* units, int32_t count, char* out, int32_t most);

@@ -1,7 +1,7 @@
 #include "form/CollectForm.h"
 
 #include "desktop/ErrorBox.h"
-#include "form/AnsiCodePage.h"
+#include "desktop/Platform.h"
 #include "form/EmailCheck.h"
 #include "form/ProgramState.h"
 #include "form/VendorUrls.h"
@@ -27,7 +27,7 @@ bool CollectForm() {
     char input[kInputBytes + 1];
 
     dialogWindow.ControlText(IDC_EMAIL, input, sizeof input);
-    if (!IsAcceptableEmail(input, AnsiCodePage())) {
+    if (!IsAcceptableEmail(input, FormCodePageLayout())) {
         RefuseInput("Please Provide a Valid Email.", IDC_EMAIL);
         return false;
     }

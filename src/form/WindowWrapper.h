@@ -21,8 +21,8 @@ protected:
 
 class DialogWrapper : public WindowWrapper {
 public:
-    // Reads a control's text into buffer: whole characters of the ANSI code page,
-    // at most capacity - 1 bytes, terminated; returns the bytes read.
+    // Reads a control's text into buffer: whole characters in FormCodePage()
+    // (UTF-8 on NT), at most capacity - 1 bytes, terminated; returns the bytes read.
     int ControlText(int id, char* buffer, int capacity);
     // Focuses a control and selects its whole text.
     void FocusControl(int id);

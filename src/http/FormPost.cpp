@@ -6,6 +6,7 @@
 
 #include "core/Text.h"
 #include "core/TextList.h"
+#include "desktop/Platform.h"
 #include "desktop/SystemErrorText.h"
 #include "http/Charset.h"
 #include "http/FormBody.h"
@@ -187,9 +188,9 @@ DWORD exchangeTimeoutMs = 30000;
 
 Text FormPost::Send(HINTERNET request) {
     const WinInetFunctions& net = *WinInet();  // resolved by Post before it made the request
-    // The service decodes the bytes by the code page named here: they are the system's ANSI code page.
+    // The service decodes the bytes by the code page named here.
     Text contentType("Content-Type: application/x-www-form-urlencoded");
-    const Text charset = CharsetName(GetACP());
+    const Text charset = CharsetName(FormCodePage());
     if (!charset.IsEmpty()) contentType = contentType + "; charset=" + charset;
     contentType.Append("\r\n");
     if (!net.HttpAddRequestHeadersA(request, contentType.Data(), static_cast<DWORD>(-1), 0)) {

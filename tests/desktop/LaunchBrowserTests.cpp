@@ -1,4 +1,5 @@
 #include "desktop/Browser.h"
+#include "desktop/Platform.h"
 
 #include <gtest/gtest.h>
 

@@ -37,6 +37,32 @@ TEST(Characters, WholeCharactersNeverCutOneInHalf) {
     }
 }
 
+// What an input holds in UTF-16 becomes UTF-8, whole characters within the bound.
+TEST(Characters, Utf8FromUtf16KeepsEveryCharacterWhole) {
+    const std::u16string name = u"Łódź Ελένη Алёна 王小明 😀";
+    struct Case {
+        std::u16string units;
+        int32_t most;
+        std::string utf8;
+    } cases[] = {
+        {name, 99, u8"Łódź Ελένη Алёна 王小明 😀"},
+        {u"a😀", 4, "a"},                                  // the face's 4 bytes do not fit
+        {u"a😀", 5, "a\xF0\x9F\x98\x80"},
+        {u"\u00E9\u5C71", 4, "\xC3\xA9"},                  // 2 + 3 bytes: the second is cut whole
+        {u"\u007F\u0080\u07FF\u0800\uFFFF", 99, "\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF"},
+        {std::u16string(1, u'\xD83D') + u"x", 99, "\xEF\xBF\xBDx"},   // half a pair stands for U+FFFD
+        {std::u16string(1, u'\xDE00') + u"x", 99, "\xEF\xBF\xBDx"},
+        {u"x" + std::u16string(1, u'\xD83D'), 99, "x\xEF\xBF\xBD"},   // ... also at the end
+        {u"", 99, ""},
+    };
+    for (const Case& c : cases) {
+        char out[100] = {};
+        const int32_t written = Utf8FromUtf16(reinterpret_cast<const uint16_t*>(c.units.data()),
+                                              static_cast<int32_t>(c.units.size()), out, c.most);
+        EXPECT_EQ(c.utf8, std::string(out, static_cast<size_t>(written))) << c.most;
+    }
+}
+
 // The e-mail rule looks at characters: in a double-byte code page a second byte
 // of 0x40 is no "@".
 TEST(Characters, EmailCheckSeesCharactersNotBytes) {

@@ -76,10 +76,14 @@ protected:
     }
     static void TearDownTestSuite() { DestroyWindow(form); }
 
+    // UTF-8 into the inputs as they hold it, UTF-16, whatever this program's code page.
     static void Fill(const std::string& email, const std::string& name, const std::string& phone) {
-        SetDlgItemTextA(form, IDC_EMAIL, email.c_str());
-        SetDlgItemTextA(form, IDC_FULL_NAME, name.c_str());
-        SetDlgItemTextA(form, IDC_PHONE, phone.c_str());
+        const std::pair<int, const std::string*> inputs[] = {{IDC_EMAIL, &email}, {IDC_FULL_NAME, &name}, {IDC_PHONE, &phone}};
+        for (const auto& input : inputs) {
+            std::wstring wide(input.second->size() + 1, L'\0');
+            MultiByteToWideChar(CP_UTF8, 0, input.second->c_str(), -1, &wide[0], static_cast<int>(wide.size()));
+            SetDlgItemTextW(form, input.first, wide.c_str());
+        }
     }
 
     static HWND form;
@@ -110,8 +114,8 @@ TEST_F(CollectFormTest, ValidatesAndFillsTheLists) {
         {"jo.example.com", "Jo", "", false, "Please Provide a Valid Email.", IDC_EMAIL, 0},
         {"", "", "", false, "Please Provide a Valid Email.", IDC_EMAIL, 0},
         {"jo@example.com", "", "5", false, "Please Provide Name.", IDC_FULL_NAME, 5},
-        // Every character as typed: the program's code page is UTF-8.
-        {"zoë@exämple.com", "Zoë 山田 😀 Иван", "", true, nullptr, 0, 7},
+        // Every character as typed, in UTF-8.
+        {"zoë@exämple.com", "Łódź Ελένη Алёна 王小明 😀", "", true, nullptr, 0, 7},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE("email '" + c.email + "', name '" + c.name + "'");
