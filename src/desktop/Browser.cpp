@@ -11,6 +11,7 @@
 #include "desktop/ErrorBox.h"
 #include "desktop/Platform.h"
 #include "desktop/RegistryReader.h"
+#include "desktop/SystemLibrary.h"
 
 char* browserPath = nullptr;
 
@@ -23,12 +24,81 @@ char* HeapCopy(const Text& text) {
 }
 
 // Taking a Text out of the registry: the reader hands back a heap string.
-bool ReadClassesRootText(RegistryReader& reader, const char* subkey, Text& value) {
+bool ReadText(RegistryReader& reader, HKEY root, const char* subkey, const char* valueName, Text& value,
+              bool expand = false) {
     char* read = nullptr;
-    if (!reader.ReadText(read, HKEY_CLASSES_ROOT, subkey, "")) return false;
+    if (!reader.ReadText(read, root, subkey, valueName, expand)) return false;
     value = read;
     delete[] read;
     return true;
+}
+
+bool KeyExists(const char* subkey) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, subkey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    RegCloseKey(key);
+    return true;
+}
+
+// The class the person chose as their browser (from Windows 8 on the choice is
+// kept per user, and .htm's class stays the built-in browser's): for the page's
+// scheme, else for .htm; a choice that names no class counts as none. Windows
+// also checks a Hash beside each choice, which the program cannot.
+bool ChosenClass(const char* pageUrl, Text& fileClass) {
+    const Text url(pageUrl);
+    const Text choices[] = {
+        Text("Software\\Microsoft\\Windows\\Shell\\Associations\\UrlAssociations\\") + url.Left(url.Find("://")) +
+            "\\UserChoice",
+        Text("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.htm\\UserChoice")};
+    for (const Text& choice : choices) {
+        RegistryReader reader;
+        if (ReadText(reader, HKEY_CURRENT_USER, choice.Data(), "ProgId", fileClass) && !fileClass.IsEmpty() &&
+            KeyExists(fileClass.Data())) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// A class that exists without an open command: DDE only, or a packaged browser.
+bool HasNoCommand(const Text& fileClass, const Text& commandKey) {
+    if (!KeyExists(fileClass.Data())) return false;
+    HKEY key = nullptr;
+    LONG result = RegOpenKeyExA(HKEY_CLASSES_ROOT, commandKey.Data(), 0, KEY_READ, &key);
+    if (result == ERROR_SUCCESS) {
+        result = RegQueryValueExA(key, "", nullptr, nullptr, nullptr, nullptr);
+        RegCloseKey(key);
+    }
+    return result == ERROR_FILE_NOT_FOUND;
+}
+
+bool IsExistingFile(const char* path) {
+    const DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// The shell opens the page as Windows decides, for a browser without a command
+// of its own; COM first, which the shell's handlers may need. Done before it
+// returns (the program may end right after), and silent when it fails.
+bool OpenWithShell(const char* pageUrl) {
+    const HMODULE shell = LoadSystemLibrary("shell32.dll");
+    const HMODULE com = LoadSystemLibrary("ole32.dll");
+    decltype(&::ShellExecuteExA) shellExecute = nullptr;
+    decltype(&::CoInitializeEx) initialize = nullptr;
+    decltype(&::CoUninitialize) uninitialize = nullptr;
+    if (!shell || !Resolve(shell, "ShellExecuteExA", shellExecute)) return false;
+    const bool initialized = com && Resolve(com, "CoInitializeEx", initialize) &&
+                             Resolve(com, "CoUninitialize", uninitialize) &&
+                             SUCCEEDED(initialize(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
+    SHELLEXECUTEINFOA open = {};
+    open.cbSize = sizeof open;
+    open.fMask = SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
+    open.lpVerb = "open";
+    open.lpFile = pageUrl;
+    open.nShow = SW_SHOWNORMAL;
+    const bool opened = shellExecute(&open) != FALSE;
+    if (initialized) uninitialize();
+    return opened;
 }
 
 // One run opens at most one page: the first to ask, the worker after a post or
@@ -39,22 +109,27 @@ std::atomic<bool> pageTaken{false};
 
 }  // namespace
 
-bool FindBrowser(char*& out) {
+bool FindBrowser(char*& out, const char* pageUrl) {
     RegistryReader reader;
-    Text command;
     Text fileClass;
-    bool found = ReadClassesRootText(reader, ".htm", fileClass);
-    if (found) {
-        if (fileClass.CharAt(fileClass.Length() - 1) == '\\') fileClass = fileClass.Left(fileClass.Length() - 1);
-        fileClass.Append("\\shell\\open\\command");
-        found = ReadClassesRootText(reader, fileClass.Data(), command);
-    }
-    if (!found) {
+    if (!ChosenClass(pageUrl, fileClass) && !ReadText(reader, HKEY_CLASSES_ROOT, ".htm", "", fileClass)) {
         ShowError(reader.Message());
         return false;
     }
+    if (fileClass.CharAt(fileClass.Length() - 1) == '\\') fileClass = fileClass.Left(fileClass.Length() - 1);
+    const Text commandKey = fileClass + "\\shell\\open\\command";
+    Text command;
+    if (!ReadText(reader, HKEY_CLASSES_ROOT, commandKey.Data(), "", command, true)) {
+        if (!HasNoCommand(fileClass, commandKey)) {
+            ShowError(reader.Message());
+            return false;
+        }
+        delete[] out;
+        out = nullptr;
+        return true;
+    }
     delete[] out;
-    out = HeapCopy(ProgramPathFromCommand(command));
+    out = HeapCopy(ResolveProgramPath(command, IsExistingFile));
     return true;
 }
 
@@ -81,6 +156,6 @@ bool LaunchBrowser(const char* programPath, const char* pageUrl) {
 }
 
 bool OpenPage(const char* pageUrl) {
-    if (pageTaken.exchange(true)) return false;
-    return FindBrowser(browserPath) && LaunchBrowser(browserPath, pageUrl);
+    if (pageTaken.exchange(true) || !FindBrowser(browserPath, pageUrl)) return false;
+    return browserPath ? LaunchBrowser(browserPath, pageUrl) : OpenWithShell(pageUrl);
 }

@@ -23,3 +23,19 @@ Text ProgramPathFromCommand(const Text& command) {
     const int32_t lastBlank = before.ReverseFind(' ');
     return lastBlank < 0 ? before : before.Left(lastBlank);
 }
+
+Text ResolveProgramPath(const Text& command, FileExists exists) {
+    Text unquoted(command);
+    unquoted.TrimLeft();
+    if (unquoted.CharAt(0) == '"') return ProgramPathFromCommand(command);
+    const int32_t quote = unquoted.Find('"');
+    if (quote >= 0) unquoted = unquoted.Left(quote);
+    for (int32_t end = 1; end <= unquoted.Length(); ++end) {
+        if (end < unquoted.Length() && unquoted.CharAt(end) != ' ') continue;
+        const Text candidate = unquoted.Left(end);
+        if (exists(candidate.Data())) return candidate;
+        const Text program = candidate + ".exe";
+        if (exists(program.Data())) return program;
+    }
+    return ProgramPathFromCommand(command);
+}

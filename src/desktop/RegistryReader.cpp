@@ -21,7 +21,7 @@ bool RegistryReader::Fail(LONG code) {
     return false;
 }
 
-bool RegistryReader::ReadText(char*& out, HKEY root, const char* subkey, const char* valueName) {
+bool RegistryReader::ReadText(char*& out, HKEY root, const char* subkey, const char* valueName, bool expand) {
     OpenKey opened;
     LONG result = RegOpenKeyExA(root, subkey, 0, KEY_READ, &opened.key);
     if (result != ERROR_SUCCESS) {
@@ -31,7 +31,7 @@ bool RegistryReader::ReadText(char*& out, HKEY root, const char* subkey, const c
     DWORD type = 0, size = 0;
     result = RegQueryValueExA(opened.key, valueName, nullptr, &type, nullptr, &size);
     if (result != ERROR_SUCCESS) return Fail(result);
-    if (size == 0 || type != REG_SZ) {
+    if (size == 0 || (type != REG_SZ && !(expand && type == REG_EXPAND_SZ))) {
         message = "The type you specified mismatch with registry value type";
         return false;
     }
@@ -42,6 +42,18 @@ bool RegistryReader::ReadText(char*& out, HKEY root, const char* subkey, const c
         return Fail(result);
     }
     value[size] = '\0';  // a stored string need not carry its terminator
+    if (type == REG_EXPAND_SZ) {
+        const DWORD needed = ExpandEnvironmentStringsA(value, nullptr, 0);
+        char* expanded = needed ? new char[needed + 1] : nullptr;
+        const DWORD got = expanded ? ExpandEnvironmentStringsA(value, expanded, needed + 1) : 0;
+        if (got == 0 || got > needed + 1) {  // failed, or the environment grew in between
+            delete[] expanded;
+            delete[] value;
+            return Fail(got ? ERROR_INSUFFICIENT_BUFFER : static_cast<LONG>(GetLastError()));
+        }
+        delete[] value;
+        value = expanded;
+    }
     const size_t length = strlen(value);
     out = new char[length + 1];
     memcpy(out, value, length + 1);

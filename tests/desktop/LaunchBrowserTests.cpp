@@ -38,7 +38,7 @@ TEST(LaunchBrowser, StartsTheProgramOnThePageWithThePlatformsDesktop) {
     ASSERT_TRUE(LaunchBrowser(BesideThisProgram("fake_browser.exe").c_str(), "http://www.example.com/page"));
     const std::string record = WaitForRecord(log);
     const std::string desktop = win98 ? "(none)" : "WinSta0\\Default";
-    EXPECT_EQ("http://www.example.com/page|" + desktop + "| http://www.example.com/page", record);
+    EXPECT_EQ("http://www.example.com/page|" + desktop + "| http://www.example.com/page|fake_browser.exe", record);
 
     EXPECT_FALSE(LaunchBrowser(BesideThisProgram("no_such_browser.exe").c_str(), "http://www.example.com/"));
     EXPECT_FALSE(LaunchBrowser("", "http://www.example.com/"));
@@ -46,8 +46,9 @@ TEST(LaunchBrowser, StartsTheProgramOnThePageWithThePlatformsDesktop) {
 
 // The worker's thank-you page and the form's home page never both open.
 TEST(OpenPage, OpensOnePageARun) {
-    SavedRegistryValue htm(HKEY_CLASSES_ROOT, ".htm", "");
-    SetRegistryValue(HKEY_CLASSES_ROOT, ".htm", "", REG_SZ, std::string("DownloadRequestTests.launch") + '\0');
+    const char kChoice[] = "Software\\Microsoft\\Windows\\Shell\\Associations\\UrlAssociations\\http\\UserChoice";
+    SavedRegistryValue choice(HKEY_CURRENT_USER, kChoice, "ProgId");
+    SetRegistryValue(HKEY_CURRENT_USER, kChoice, "ProgId", REG_SZ, std::string("DownloadRequestTests.launch") + '\0');
     SetRegistryValue(HKEY_CLASSES_ROOT, "DownloadRequestTests.launch\\shell\\open\\command", "", REG_SZ,
                      "\"" + BesideThisProgram("fake_browser.exe") + "\" \"%1\"" + '\0');
     TempFolder folder;

@@ -54,12 +54,26 @@ using Step = std::function<void(Run&)>;
 // How the scripted service answers, one reply per connection; none: nothing listens.
 using Service = std::vector<Reply>;
 
+// How the person's Windows names its browsers. All but the last two are a stock
+// Windows 10 or 11 whose owner chose another browser than the built-in one:
+// .htm's class and the http and https commands still start the "legacy"
+// browser, and the choice for http, https and .htm (with a Hash beside it)
+// names a class of the "chosen" one, whose command is
+enum class Desktop {
+    Chosen,            // its quoted path and its own arguments
+    ExpandedCommand,   // stored as REG_EXPAND_SZ, the path from an environment variable
+    UnquotedPath,      // an unquoted path with blanks in it
+    NoCommand,         // none: a packaged browser, which the shell starts (under Wine: http's command)
+    NoChoice,          // no choice made: .htm's class decides, as on Windows before 8
+    NoBrowser,         // no choice, and .htm names a class that is not there
+};
+
 struct Scenario {
     const char* name;
     std::vector<Step> steps;
     Service service;
     bool serviceAlreadyRunning = false;  // a real one, started by whoever runs the driver
-    bool browserMissing = false;         // .htm names a file class that is not there
+    Desktop desktop = Desktop::Chosen;
 };
 
 std::wstring Wide(const char* utf8) {
@@ -114,11 +128,36 @@ private:
     std::thread sampler;
 };
 
-// The registry and environment the program meets: the recording browser for
-// .htm files, and the per-user cache folder.
+const char* const kChoices[] = {
+    "Software\\Microsoft\\Windows\\Shell\\Associations\\UrlAssociations\\http\\UserChoice",
+    "Software\\Microsoft\\Windows\\Shell\\Associations\\UrlAssociations\\https\\UserChoice",
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.htm\\UserChoice"};
+
+std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
+
+// The registry and environment the program meets: recording browsers, "legacy"
+// and "chosen" (copies of fake_browser.exe), and the per-user cache folder.
 void PrepareDesktop(const std::string& output) {
-    SetRegistryValue(HKEY_CLASSES_ROOT, "DownloadRequestTests.page\\shell\\open\\command", "", REG_SZ,
-                     "\"" + BesideThisProgram("fake_browser.exe") + "\" \"%1\"" + '\0');
+    const std::string browsers = output + "\\browsers", spaced = output + "\\Web Browsers";
+    for (const std::string& folder : {browsers, spaced}) CreateDirectoryA(folder.c_str(), nullptr);
+    for (const std::string& copy : {browsers + "\\legacy.exe", browsers + "\\chosen.exe", spaced + "\\chosen.exe"}) {
+        CopyFileA(BesideThisProgram("fake_browser.exe").c_str(), copy.c_str(), FALSE);
+    }
+    SetEnvironmentVariableA("DR_TEST_BROWSERS", browsers.c_str());
+    const std::string legacy = Quoted(browsers + "\\legacy.exe") + " \"%1\"";
+    for (const char* fileClass : {"DownloadRequestTests.legacy", "http", "https"}) {
+        SetRegistryValue(HKEY_CLASSES_ROOT, (std::string(fileClass) + "\\shell\\open\\command").c_str(), "", REG_SZ,
+                         legacy + '\0');
+    }
+    const std::string chosen = " --single-argument \"%1\"" + std::string(1, '\0');
+    SetRegistryValue(HKEY_CLASSES_ROOT, "DownloadRequestTests.chosen\\shell\\open\\command", "", REG_SZ,
+                     Quoted(browsers + "\\chosen.exe") + chosen);
+    SetRegistryValue(HKEY_CLASSES_ROOT, "DownloadRequestTests.expanded\\shell\\open\\command", "", REG_EXPAND_SZ,
+                     "\"%DR_TEST_BROWSERS%\\chosen.exe\"" + chosen);
+    SetRegistryValue(HKEY_CLASSES_ROOT, "DownloadRequestTests.unquoted\\shell\\open\\command", "", REG_SZ,
+                     spaced + "\\chosen.exe" + chosen);
+    SetRegistryValue(HKEY_CLASSES_ROOT, "DownloadRequestTests.packaged\\shell\\open", "DelegateExecute", REG_SZ,
+                     std::string("{00000000-0000-0000-0000-000000000000}") + '\0');
     const std::string cache = output + "\\cache";
     CreateDirectoryA(cache.c_str(), nullptr);
     // The shell rewrites "Shell Folders" from "User Shell Folders" whenever it is
@@ -131,10 +170,23 @@ void PrepareDesktop(const std::string& output) {
     SetEnvironmentVariableA("DR_BROWSER_LOG", (output + "\\browser.log").c_str());
 }
 
-// The recording browser for .htm files, or a file class that is not there.
-void RegisterBrowser(bool present) {
-    const std::string fileClass = present ? "DownloadRequestTests.page" : "DownloadRequestTests.missing";
-    SetRegistryValue(HKEY_CLASSES_ROOT, ".htm", "", REG_SZ, fileClass + '\0');
+// The browsers as the scenario's Windows names them; returns the one that must start.
+std::string SetDesktop(Desktop desktop) {
+    SetRegistryValue(HKEY_CLASSES_ROOT, ".htm", "", REG_SZ,
+                     std::string(desktop == Desktop::NoBrowser ? "DownloadRequestTests.missing" : "DownloadRequestTests.legacy") +
+                         '\0');
+    const char* choice = desktop == Desktop::Chosen            ? "DownloadRequestTests.chosen"
+                         : desktop == Desktop::ExpandedCommand ? "DownloadRequestTests.expanded"
+                         : desktop == Desktop::UnquotedPath    ? "DownloadRequestTests.unquoted"
+                         : desktop == Desktop::NoCommand       ? "DownloadRequestTests.packaged"
+                                                               : nullptr;
+    for (const char* key : kChoices) {
+        RegDeleteKeyA(HKEY_CURRENT_USER, key);
+        if (!choice) continue;
+        SetRegistryValue(HKEY_CURRENT_USER, key, "ProgId", REG_SZ, std::string(choice) + '\0');
+        SetRegistryValue(HKEY_CURRENT_USER, key, "Hash", REG_SZ, std::string("uX3s9dGv0aQ=") + '\0');
+    }
+    return choice && desktop != Desktop::NoCommand ? "chosen.exe" : "legacy.exe";
 }
 
 // One run of the program through one scenario, and what the steps need of it.
@@ -151,7 +203,7 @@ public:
             if (!server->Listening()) return Fail("the service could not listen on port " + std::to_string(TEST_CRM_PORT));
             server->Script(scenario.service);
         }
-        RegisterBrowser(!scenario.browserMissing);
+        browser = SetDesktop(scenario.desktop);
         if (!Start()) return Fail("the program did not start");
         memory = std::make_unique<MemoryWatch>(process.hProcess);
         form = WaitForDialog(process.dwProcessId, kCaption, 15000);
@@ -192,7 +244,7 @@ public:
         return info.hwndFocus;
     }
 
-    // The first argument of every start of the recording browser, ";" between them.
+    // The first argument of every start of a recording browser, ";" between them.
     std::string Pages() const {
         std::string pages;
         for (const std::string& line : Lines(BrowserLog())) {
@@ -202,6 +254,15 @@ public:
         return pages;
     }
 
+    // The recording browser that started and is not the one the scenario's Windows names, if any.
+    std::string WrongBrowser() const {
+        for (const std::string& line : Lines(BrowserLog())) {
+            const std::string name = line.substr(line.rfind('|') + 1);
+            if (_stricmp(name.c_str(), browser.c_str()) != 0) return name;
+        }
+        return "";
+    }
+
     // A browser the program started that is still running: its page may not be recorded yet.
     bool BrowserRunning() const {
         HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
@@ -209,7 +270,8 @@ public:
         entry.dwSize = sizeof entry;
         bool running = false;
         for (BOOL more = Process32First(snapshot, &entry); more && !running; more = Process32Next(snapshot, &entry)) {
-            running = entry.th32ParentProcessID == process.dwProcessId && _stricmp(entry.szExeFile, "fake_browser.exe") == 0;
+            running = entry.th32ParentProcessID == process.dwProcessId &&
+                      (_stricmp(entry.szExeFile, "chosen.exe") == 0 || _stricmp(entry.szExeFile, "legacy.exe") == 0);
         }
         CloseHandle(snapshot);
         return running;
@@ -256,6 +318,7 @@ private:
     }
 
     std::string program, output, failure;
+    std::string browser;  // the one the scenario's Windows names for the pages
     std::unique_ptr<ScriptedServer> server;
     std::unique_ptr<MemoryWatch> memory;
     SIZE_T formShownBytes = 0;
@@ -514,14 +577,17 @@ Step ExpectExit(DWORD withinMs) {
     };
 }
 
-// The pages the browser was started on, ";" between them; final once the program
-// and every browser it started have ended.
+// The pages the browser was started on, ";" between them, each in the browser the
+// scenario's Windows names; final once the program and every browser it started
+// have ended.
 Step ExpectPages(std::string pages) {
     return [=](Run& run) {
         if (!WaitUntil([&] { return run.Ended() && !run.BrowserRunning(); }, 10000)) {
             run.Fail("the program or a browser it started was still running");
         } else if (run.Pages() != pages) {
             run.Fail("browser pages were \"" + run.Pages() + "\", expected \"" + pages + "\"");
+        } else if (!run.WrongBrowser().empty()) {
+            run.Fail("the pages opened in " + run.WrongBrowser());
         }
     };
 }
@@ -668,7 +734,7 @@ std::vector<Scenario> FaultScenarios() {
          {{PageWithLength(200, std::string(10 * 1024 * 1024, 'x'))}}},
         {"fault: no browser; closed while its message is up, the program ends at once",
          Join(submit, {WaitForError(), CloseBox(), ExpectExit(5000), ExpectPages(""), ExpectScratch(Scratch::Absent)}),
-         Accepts(), false, true},
+         Accepts(), false, Desktop::NoBrowser},
     };
 }
 
@@ -722,6 +788,17 @@ std::vector<Scenario> Scenarios() {
         {"the close box opens the home page and ends the program", {CloseBox(), ExpectExit(5000), ExpectPages(kHomePageUrl)}},
     };
     for (Scenario& fault : FaultScenarios()) scenarios.push_back(std::move(fault));
+    // The browser as Windows finds it, whatever its class looks like.
+    const std::pair<const char*, Desktop> browsers[] = {
+        {"the chosen browser's command stored as REG_EXPAND_SZ", Desktop::ExpandedCommand},
+        {"the chosen browser's unquoted path with blanks", Desktop::UnquotedPath},
+        {"the chosen browser without a command: the shell opens the page", Desktop::NoCommand},
+        {"no browser chosen: .htm's class", Desktop::NoChoice},
+    };
+    for (const auto& browser : browsers) {
+        scenarios.push_back({browser.first, {CloseBox(), ExpectExit(5000), ExpectPages(kHomePageUrl)}, {}, false,
+                             browser.second});
+    }
     return scenarios;
 }
 
