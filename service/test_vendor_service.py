@@ -209,10 +209,17 @@ class DrivesTheProgram:
                 service.server_close()
 
     def drive(self, driver, program, *mode, env=None):
+        """Runs the driver; returns what it printed (the messages it read among it)."""
         run = subprocess.run([os.environ["DR_RUN_E2E"], os.environ["DR_WINE_SESSION_DIR"], driver, program,
                               os.environ["DR_OUTPUT"], *mode], capture_output=True, text=True, timeout=240, env=env)
         print(run.stdout, run.stderr)
         self.assertEqual(0, run.returncode)
+        return run.stdout
+
+    def refused(self, driver, program, message, cause, env=None):
+        """The program does not get through: its message begins so and names the cause."""
+        said = self.drive(driver, program, "--refusing-program", message.encode().hex(), env=env)
+        self.assertIn(cause, said)
 
     def assertStored(self, service, name="Jo Bloggs"):
         self.assertEqual([("jo@example.com", name, "0123")],
@@ -251,14 +258,23 @@ class RealProgramTest(DrivesTheProgram, unittest.TestCase):
                 self.assertStored(service, name)
 
     def test_certificates_are_checked(self):
-        # A fresh CA, trusted only in the test prefix; the service presents each certificate in turn.
+        # A fresh CA, trusted only in the test prefix; the service presents each certificate in turn,
+        # or speaks TLS 1.3 alone, which WinInet does not. Each refusal names its cause.
         certificates = self.certificates()
-        for certificate in ("valid", "expired", "otherhost", "unknownca", "selfsigned"):
-            tls = (certificates / f"{certificate}.pem", certificates / f"{certificate}.key")
+        causes = {"valid": None, "expired": "expired", "otherhost": "common name (host name field) is incorrect",
+                  "unknownca": "could not be checked for revocation",  # Wine's 12057 for a chain it cannot complete
+                  "selfsigned": "an authority this computer does not trust",
+                  "tls13only": "No secure connection could be agreed"}
+        for certificate, cause in causes.items():
+            name = "valid" if certificate == "tls13only" else certificate
+            tls = (certificates / f"{name}.pem", certificates / f"{name}.key", certificate == "tls13only")
             with self.subTest(certificate), self.serving(int(os.environ["DR_TLS_PORT"]), tls) as service:
-                accepted = certificate == "valid"
-                self.drive(os.environ["DR_TLS_DRIVER"], os.environ["DR_TLS_PROGRAM"],
-                           "--real-service" if accepted else "--refusing-program")
+                accepted = cause is None
+                if accepted:
+                    self.drive(os.environ["DR_TLS_DRIVER"], os.environ["DR_TLS_PROGRAM"], "--real-service")
+                else:
+                    self.refused(os.environ["DR_TLS_DRIVER"], os.environ["DR_TLS_PROGRAM"],
+                                 "Error Sending the Information to Server.", cause)
                 print(certificate, service.log)
                 if accepted:
                     self.assertStored(service)
@@ -269,11 +285,6 @@ class RealProgramTest(DrivesTheProgram, unittest.TestCase):
                     self.assertTrue(all(line.startswith(("TLS handshake failed", "connection closed without"))
                                         for line in service.log), service.log)
 
-def free_port():
-    with socket.create_server(("127.0.0.1", 0)) as probe:
-        return probe.getsockname()[1]
-
-
 def wait_for_port(port, seconds=10):
     for _ in range(seconds * 20):
         with contextlib.suppress(OSError), socket.create_connection(("127.0.0.1", port), 0.5):
@@ -282,24 +293,54 @@ def wait_for_port(port, seconds=10):
     return False
 
 
-class Squid:
-    """Debian's squid on a free loopback port, with a configuration of its own: it alone knows the
-    service's name (its hosts file), logs each request as its method and URL, and with `password`
-    lets nobody through without signing in. Stopped by its pid."""
+class Proxy:
+    """A proxy of Debian's on a free loopback port, with a configuration of its own in `directory`, which
+    alone knows the service's name. Started on another port if the one it was given was taken in the
+    meantime; stopped by its process."""
 
-    def __init__(self, directory, host, password=False):
+    def __init__(self, directory, host):
         self.directory = Path(directory)
-        self.directory.chmod(0o777)  # squid writes as its own user
-        self.port = free_port()
-        (self.directory / "hosts").write_text(f"127.0.0.1 {host}\n")
+        self.directory.chmod(0o777)  # the proxy writes as its own user
+        self.host = host
+        for attempt in range(3):
+            with socket.create_server(("127.0.0.1", 0)) as probe:
+                self.port = probe.getsockname()[1]
+            self.process = subprocess.Popen(self.command(), stdout=subprocess.DEVNULL, stderr=subprocess.STDOUT)
+            if wait_for_port(self.port):
+                return
+            self.stop()
+        raise RuntimeError(f"{type(self).__name__} did not start: " + self.failure())
+
+    def stop(self):
+        self.process.terminate()
+        self.process.wait(10)
+
+
+class Squid(Proxy):
+    """Debian's squid: it knows the service's name from its hosts file, logs each request as its method,
+    URL and user, and with `password` lets nobody through without signing in, with any password
+    ("any") or one of its password file ("jo" with "secret")."""
+
+    def __init__(self, directory, host, password=None):
+        self.password = password
+        super().__init__(directory, host)
+
+    def command(self):
+        (self.directory / "hosts").write_text(f"127.0.0.1 {self.host}\n")
         config = [f"http_port 127.0.0.1:{self.port}", f"pid_filename {self.directory}/squid.pid",
                   f"hosts_file {self.directory}/hosts", f"cache_log {self.directory}/cache.log",
-                  "logformat line %rm %ru", f"access_log stdio:{self.directory}/access.log line",
+                  "logformat line %rm %ru %un", f"access_log stdio:{self.directory}/access.log line",
                   "strip_query_terms off", "cache deny all", "shutdown_lifetime 0 seconds", "pinger_enable off",
                   "visible_hostname proxy.test", f"coredump_dir {self.directory}"]
-        if password:
-            config += ["auth_param basic program /usr/lib/squid/basic_fake_auth", "auth_param basic realm staff",
-                       "acl staff proxy_auth REQUIRED", "http_access deny !staff"]
+        if self.password == "any":
+            config += ["auth_param basic program /usr/lib/squid/basic_fake_auth"]
+        elif self.password:
+            entry = subprocess.run(["openssl", "passwd", "-apr1", "secret"], capture_output=True, text=True,
+                                   check=True).stdout.strip()
+            (self.directory / "passwords").write_text(f"jo:{entry}\n")
+            config += [f"auth_param basic program /usr/lib/squid/basic_ncsa_auth {self.directory}/passwords"]
+        if self.password:
+            config += ["auth_param basic realm staff", "acl staff proxy_auth REQUIRED", "http_access deny !staff"]
         config += ["http_access allow all"]
         (self.directory / "squid.conf").write_text("\n".join(config) + "\n")
         # A service name of its own keeps its shared memory apart from any other squid's (the machine's own
@@ -310,19 +351,34 @@ class Squid:
             own_shm = ('{ mount --make-rprivate / || mount --make-rprivate /dev; } 2>/dev/null && '
                        'mount -t tmpfs -o mode=1777 shm /dev/shm && exec "$@"')
             command = ["unshare", "-m", "--propagation", "unchanged", "sh", "-c", own_shm, "-"] + command
-        self.process = subprocess.Popen(command, stdout=subprocess.DEVNULL, stderr=subprocess.STDOUT)
-        if not wait_for_port(self.port):
-            self.stop()
-            raise RuntimeError("squid did not start: " + (self.directory / "cache.log").read_text(errors="replace"))
+        return command
+
+    def failure(self):
+        return (self.directory / "cache.log").read_text(errors="replace")
 
     def log(self):
-        """Method and URL of each request, without the connections that only checked squid was up."""
+        """Method, URL and user of each request, without the connections that only checked squid was up."""
         path = self.directory / "access.log"
         return [line for line in path.read_text().splitlines() if not line.startswith("- ")] if path.exists() else []
 
-    def stop(self):
-        self.process.terminate()
-        self.process.wait(10)
+
+class Tinyproxy(Proxy):
+    """Debian's tinyproxy, asking for jo's password ("secret"): it answers 407 at once and closes the
+    connection, a request's body unread. It knows the service's name from an /etc/hosts of its own, in a
+    mount namespace of its own."""
+
+    def command(self):
+        (self.directory / "hosts").write_text(f"127.0.0.1 localhost\n127.0.0.1 {self.host}\n")
+        (self.directory / "tinyproxy.conf").write_text(
+            f"Port {self.port}\nListen 127.0.0.1\nTimeout 30\nMaxClients 20\nAllow 127.0.0.1\nBasicAuth jo secret\n"
+            f"LogFile \"{self.directory}/tinyproxy.log\"\nLogLevel Info\n")
+        own_hosts = '{ mount --make-rprivate / || mount --make-rprivate /etc; } 2>/dev/null; mount --bind "$0" /etc/hosts && exec "$@"'
+        return ["unshare", "-m", "--propagation", "unchanged", "sh", "-c", own_hosts, str(self.directory / "hosts"),
+                "tinyproxy", "-d", "-c", str(self.directory / "tinyproxy.conf")]
+
+    def failure(self):
+        path = self.directory / "tinyproxy.log"
+        return path.read_text(errors="replace") if path.exists() else "no log"
 
 
 class Recorder:
@@ -379,53 +435,117 @@ class ThroughProxyTest(DrivesTheProgram, unittest.TestCase):
         else:
             self.wine("reg", "delete", self.SETTINGS, "/v", "ProxyServer", "/f")
 
+    def submit(self, scheme, proxy, tls, answers="", message=None, cause="", environment=False):
+        """One submission through `proxy` (host:port) to a service over `scheme`, answering the sign-in
+        dialogs so ("user:password;cancel;..."). message None: it must be stored; else the program's
+        message begins so and names `cause`. Returns the service's rows and what the recorder in the
+        service's place received over https."""
+        port = int(os.environ["DR_SERVICE_PORT"])
+        recorder = None
+        with self.serving(port if not tls else 0, tls) as service:
+            try:
+                if tls:
+                    recorder = Recorder(port, service.server_address[1])
+                self.use_proxy(None if environment else proxy)
+                env = dict(os.environ, DR_SIGN_IN=answers, DR_HTTP_PROXY=f"http://{proxy}" if environment else "")
+                driver, program = (os.environ["DR_TLS_DRIVER"], os.environ["DR_TLS_PROGRAM"]) if tls else \
+                    (os.environ["DR_HTTP_DRIVER"], os.environ["DR_HTTP_PROGRAM"])
+                if message is None:
+                    self.drive(driver, program, "--real-service", env=env)
+                else:
+                    self.refused(driver, program, message, cause, env=env)
+                received = recorder.received if recorder else []
+                for sent in received:
+                    self.assertTrue(sent.startswith(b"\x16"), sent[:16])  # a TLS ClientHello first
+                    self.assertNotIn(b"EmailAddress", sent)
+                return service.store.all(), received
+            finally:
+                if recorder:
+                    recorder.close()
+                self.use_proxy(None)
+
     def test_the_form_goes_through_the_proxy_and_over_https_only_in_tls(self):
         host, port = os.environ["DR_PROXIED_HOST"], int(os.environ["DR_SERVICE_PORT"])
         certificates = self.certificates(host)
-        sign_in = "The Proxy Server Asks for a Sign-In This Program Cannot Give (Status 407)."
         refused = "Error Sending the Information to Server."
-        dead = free_port()
-        # scheme, where the proxy is set, the service's certificate, the message (None: the form is stored)
-        cases = [("http", "registry", None, None), ("https", "registry", "valid", None),
-                 ("https", "registry", "expired", refused), ("https", "registry", "otherhost", refused),
-                 ("http", "password", None, sign_in), ("https", "password", "valid", sign_in),
-                 ("https", "dead", "valid", f"Error Connecting to the Proxy Server 127.0.0.1:{dead}."),
-                 ("https", "environment", "valid", None)]
-        for scheme, setting, certificate, message in cases:
-            with self.subTest(scheme=scheme, proxy=setting, certificate=certificate), \
-                    tempfile.TemporaryDirectory() as squid_dir:
-                squid = Squid(squid_dir, host, password=setting == "password")
-                tls = certificate and (certificates / f"{certificate}.pem", certificates / f"{certificate}.key")
-                recorder = None
-                try:
-                    with self.serving(free_port() if tls else port, tls) as service:
-                        if tls:
-                            recorder = Recorder(port, service.server_address[1])
-                        proxy = f"127.0.0.1:{dead if setting == 'dead' else squid.port}"
-                        self.use_proxy(None if setting == "environment" else proxy)
-                        env = dict(os.environ, DR_HTTP_PROXY=f"http://{proxy}" if setting == "environment" else "")
-                        driver, program = (os.environ["DR_TLS_DRIVER"], os.environ["DR_TLS_PROGRAM"]) if tls else \
-                            (os.environ["DR_HTTP_DRIVER"], os.environ["DR_HTTP_PROGRAM"])
-                        self.drive(driver, program, *(["--real-service"] if message is None else
-                                                      ["--refusing-program", message.encode().hex()]), env=env)
+        with socket.socket() as dead:  # bound, never listening: every connection is refused
+            dead.bind(("127.0.0.1", 0))
+            dead_proxy = f"127.0.0.1:{dead.getsockname()[1]}"
+            # scheme, where the proxy is set, the service's certificate, the message (None: the form is stored)
+            # and the words of its cause
+            cases = [("http", "registry", None, None, ""), ("https", "registry", "valid", None, ""),
+                     ("https", "registry", "expired", refused, "expired"),
+                     ("https", "registry", "otherhost", refused, "common name"),
+                     ("https", "dead", "valid", f"Error Connecting to the Proxy Server {dead_proxy}.",
+                      "The attempt to connect"),
+                     ("https", "environment", "valid", None, "")]
+            for scheme, setting, certificate, message, cause in cases:
+                with self.subTest(scheme=scheme, proxy=setting, certificate=certificate), \
+                        tempfile.TemporaryDirectory() as squid_dir:
+                    squid = Squid(squid_dir, host)
+                    try:
+                        tls = certificate and (certificates / f"{certificate}.pem", certificates / f"{certificate}.key")
+                        proxy = dead_proxy if setting == "dead" else f"127.0.0.1:{squid.port}"
+                        stored, received = self.submit(scheme, proxy, tls, message=message, cause=cause,
+                                                       environment=setting == "environment")
                         print(setting, certificate, squid.log())
                         if message is None:
-                            self.assertStored(service)
-                            wanted = f"CONNECT {host}:{port}" if tls else \
-                                f"POST http://{host}:{port}/frmAction/download.aspx?FromSite=yes"
-                            self.assertEqual([wanted], squid.log())
+                            self.assertEqual(1, len(stored))
+                            url = f"http://{host}:{port}/frmAction/download.aspx?FromSite=yes"
+                            # over http the proxy first hears a request without the form
+                            wanted = [f"CONNECT {host}:{port} -"] if tls else [f"OPTIONS {url} -", f"POST {url} -"]
+                            self.assertEqual(wanted, squid.log())
+                            if tls:
+                                self.assertTrue(received)
                         else:
-                            self.assertEqual([], service.store.all())
-                        for received in recorder.received if recorder else []:
-                            self.assertTrue(received.startswith(b"\x16"), received[:16])  # a TLS ClientHello first
-                            self.assertNotIn(b"EmailAddress", received)
-                        if message is None and recorder:
-                            self.assertTrue(recorder.received)
+                            self.assertEqual([], stored)
+                    finally:
+                        squid.stop()
+
+    def test_a_proxy_that_asks_for_a_password_gets_the_one_given(self):
+        # squid checks jo's password ("secret"); the person answers the system's sign-in dialog.
+        host, port = os.environ["DR_PROXIED_HOST"], int(os.environ["DR_SERVICE_PORT"])
+        certificates = self.certificates(host)
+        tls = (certificates / "valid.pem", certificates / "valid.key")
+        # scheme, the answers to the dialogs, the message (None: stored), the words of its cause
+        cases = [("http", "jo:secret", None, ""), ("https", "jo:secret", None, ""),
+                 ("http", "cancel", "Asks for a Sign-In", "None Was Given"),
+                 ("https", "jo:wrong;jo:secret", None, ""),
+                 ("http", "jo:wrong;jo:wrong;jo:wrong", "Did Not Accept", "Status 407")]
+        for scheme, answers, message, cause in cases:
+            with self.subTest(scheme=scheme, answers=answers), tempfile.TemporaryDirectory() as squid_dir:
+                squid = Squid(squid_dir, host, password="jo")
+                try:
+                    proxy = f"127.0.0.1:{squid.port}"
+                    stored, _ = self.submit(scheme, proxy, tls if scheme == "https" else None, answers,
+                                            message and f"The Proxy Server {proxy} {message}", cause)
+                    log = squid.log()
+                    print(answers, log)
+                    if message:
+                        self.assertEqual([], stored)
+                        self.assertFalse([line for line in log if line.startswith("POST")], log)  # nor the proxy
+                        continue
+                    self.assertEqual(1, len(stored))
+                    url = f"http://{host}:{port}/frmAction/download.aspx?FromSite=yes"
+                    if scheme == "http":  # the form went once, signed in, never to the proxy unsigned
+                        self.assertEqual([f"POST {url} jo"], [line for line in log if line.startswith("POST")])
+                    else:
+                        self.assertIn(f"CONNECT {host}:{port} jo", log)
                 finally:
-                    if recorder:
-                        recorder.close()
                     squid.stop()
-                    self.use_proxy(None)
+
+    def test_a_proxy_that_refuses_before_reading_asks_every_time(self):
+        # tinyproxy answers 407 and closes the connection before it reads a request's body.
+        host = os.environ["DR_PROXIED_HOST"]
+        with tempfile.TemporaryDirectory() as proxy_dir:
+            tinyproxy = Tinyproxy(proxy_dir, host)
+            try:
+                for run in range(10):
+                    with self.subTest(run=run):
+                        stored, _ = self.submit("http", f"127.0.0.1:{tinyproxy.port}", None, "jo:secret")
+                        self.assertEqual(1, len(stored))
+            finally:
+                tinyproxy.stop()
 
 
 if __name__ == "__main__":

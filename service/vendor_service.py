@@ -156,7 +156,7 @@ class Service(ThreadingHTTPServer):
     request_queue_size = 128  # a burst of clients waits to be accepted instead of being reset
 
     def __init__(self, port, data, smtp=None, delay=0.0, tls=None):
-        """tls: (certificate chain file, key file) to serve HTTPS instead of HTTP."""
+        """tls: (certificate chain file, key file[, TLS 1.3 alone]) to serve HTTPS instead of HTTP."""
         self.data = Path(data)
         self.outbox = self.data / "outbox"
         self.outbox.mkdir(parents=True, exist_ok=True)
@@ -168,7 +168,9 @@ class Service(ThreadingHTTPServer):
         self.scheme = "https" if tls else "http"
         if tls:
             context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
-            context.load_cert_chain(*tls)
+            context.load_cert_chain(*tls[:2])
+            if len(tls) > 2 and tls[2]:
+                context.minimum_version = ssl.TLSVersion.TLSv1_3
             # The handshake happens on the request's own thread, so a slow or
             # refusing client holds up nobody else.
             self.socket = context.wrap_socket(self.socket, server_side=True, do_handshake_on_connect=False)

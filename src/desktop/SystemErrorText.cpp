@@ -21,6 +21,24 @@ char* FormatFrom(DWORD source, HMODULE module, DWORD code) {
     return message;
 }
 
+// What the codes a submission meets mean, where neither the system nor WinInet
+// has a text for them (Wine has none for these; Windows has its own).
+struct Meaning {
+    DWORD code;
+    const char* text;
+};
+const Meaning kMeanings[] = {
+    {10053, "The connection was ended on this computer"},
+    {10060, "The connection timed out"},
+    {10065, "No route leads to the server"},
+    {12031, "The connection with the server was reset"},
+    {12045, "The server's certificate comes from an authority this computer does not trust"},
+    {12057, "The server's certificate could not be checked for revocation"},
+    {12152, "The server's answer could not be understood"},
+    {12157, "No secure connection could be agreed with the server"},
+    {12169, "The server's certificate is not valid"},
+};
+
 }  // namespace
 
 Text SystemErrorText(DWORD code, HMODULE wininet) {
@@ -34,7 +52,10 @@ Text SystemErrorText(DWORD code, HMODULE wininet) {
         LocalFree(message);
         return text;
     }
-    char fallback[80];
+    char fallback[120];
     wsprintfA(fallback, "The system cannot find error message for error number %d", static_cast<int>(code));
+    for (const Meaning& meaning : kMeanings) {
+        if (meaning.code == code) wsprintfA(fallback, "%s (error %lu).\r\n", meaning.text, code);
+    }
     return Text(fallback);
 }

@@ -14,6 +14,7 @@ public:
     void ShowControl(int id, int showCommand);
     void EnableControl(int id, bool enable);
     void Close();  // synchronous WM_CLOSE
+    HWND Handle() const { return window; }
 
 protected:
     HWND window = nullptr;

@@ -24,15 +24,15 @@ const int32_t kLargestWholeBody = 1024 * 1024;  // a larger announced length is 
 const size_t kMostLengthDigits = 8;
 const char kSendFailed[] = "Error Sending the Information to Server.";
 const char kNoAnswer[] = "Error Opening Response Page";
-const char kProxySignIn[] = "The Proxy Server Asks for a Sign-In This Program Cannot Give (Status 407).";
+const int kSignInRounds = 3;  // dialogs for one proxy's sign-in, wrong passwords included
 
 // A silent service ends the exchange with the failing step's message. Set on
 // the root handle, which the others inherit on Windows, and on the request,
 // which is where Wine takes them from.
-void LimitWaits(const WinInetFunctions& net, HINTERNET handle) {
+void LimitWaits(const WinInetFunctions& net, HINTERNET handle, DWORD timeoutMs) {
     static const DWORD kWaits[] = {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT,
                                    INTERNET_OPTION_RECEIVE_TIMEOUT};
-    for (const DWORD option : kWaits) net.InternetSetOptionA(handle, option, &exchangeTimeoutMs, sizeof exchangeTimeoutMs);
+    for (const DWORD option : kWaits) net.InternetSetOptionA(handle, option, &timeoutMs, sizeof timeoutMs);
 }
 
 bool IsSecure(const WinInetFunctions& net, HINTERNET request) {
@@ -107,15 +107,96 @@ Text ConfiguredProxy(const WinInetFunctions& net, HINTERNET root, int32_t scheme
     return ProxyForScheme(proxy->lpszProxy, scheme);
 }
 
-// A failed send, said where the fault lies: the answer's, once the form went;
+// The described message, then what the system says of the cause.
+Text WithCause(const char* message, DWORD code) {
+    const WinInetFunctions* net = WinInet();
+    const Text described(message);
+    return described + (described.CharAt(described.Length() - 1) == '.' ? " " : ". ") +
+           SystemErrorText(code, net ? net->module : nullptr);
+}
+
+// A failed send, said where the fault lies: the answer's, once the request went;
 // the proxy's, when not even a connection to it came about.
-Text SendFailure(const Exchange& exchange, const SendProgress& progress, int32_t scheme, const Text& sendError) {
-    if (progress.formSent) return Text(kNoAnswer);
-    if (progress.connecting && !progress.connected) {
-        const Text proxy = ConfiguredProxy(exchange.net, exchange.root, scheme);
-        if (!proxy.IsEmpty()) return Text("Error Connecting to the Proxy Server ") + proxy + ".";
+Text SendFailure(const SendProgress& progress, const Text& proxy, DWORD code) {
+    if (progress.formSent) return WithCause(kNoAnswer, code);
+    if (progress.connecting && !progress.connected && !proxy.IsEmpty()) {
+        return WithCause((Text("Error Connecting to the Proxy Server ") + proxy + ".").Data(), code);
     }
-    return sendError;
+    return WithCause(kSendFailed, code);
+}
+
+// A proxy's 407 that ends the exchange: no sign-in given, or none it took.
+Text SignInRefusal(const Text& proxy, bool given) {
+    const Text name = proxy.IsEmpty() ? proxy : proxy + " ";
+    return Text("The Proxy Server ") + name +
+           (given ? "Did Not Accept the Sign-In (Status 407)." : "Asks for a Sign-In, and None Was Given (Status 407).");
+}
+
+// The user and password the person gave the system's sign-in dialog, read back
+// from the request it answered, for the request that follows. Written nowhere;
+// wiped when it goes.
+struct ProxyCredentials {
+    char user[256] = {};
+    char password[256] = {};
+
+    ProxyCredentials() = default;
+    ~ProxyCredentials() {
+        SecureZeroMemory(user, sizeof user);
+        SecureZeroMemory(password, sizeof password);
+    }
+    ProxyCredentials(const ProxyCredentials&) = delete;
+    ProxyCredentials& operator=(const ProxyCredentials&) = delete;
+
+    bool Given() const { return *user != '\0'; }
+    bool ReadFrom(const WinInetFunctions& net, HINTERNET request) {
+        DWORD userSize = sizeof user - 1, passwordSize = sizeof password - 1;
+        return net.InternetQueryOptionA(request, INTERNET_OPTION_PROXY_USERNAME, user, &userSize) &&
+               net.InternetQueryOptionA(request, INTERNET_OPTION_PROXY_PASSWORD, password, &passwordSize) && Given();
+    }
+    void SetOn(const WinInetFunctions& net, HINTERNET request) const {
+        if (!Given()) return;
+        net.InternetSetOptionA(request, INTERNET_OPTION_PROXY_USERNAME, const_cast<char*>(user),
+                               static_cast<DWORD>(strlen(user)));
+        net.InternetSetOptionA(request, INTERNET_OPTION_PROXY_PASSWORD, const_cast<char*>(password),
+                               static_cast<DWORD>(strlen(password)));
+    }
+};
+
+// A request of the exchange, every round the same but for what the person gave
+// the sign-in dialog: the flags, the status callback, the waits.
+HINTERNET OpenRequest(const WinInetFunctions& net, HINTERNET connection, const char* verb, const Text& path,
+                      int32_t scheme, SendProgress& progress, const ProxyCredentials& credentials, DWORD timeoutMs) {
+    HINTERNET request = net.HttpOpenRequestA(connection, verb, path.Data(), nullptr, nullptr, nullptr,
+                                             scheme == kSchemeHttps ? kHttpsRequestFlags : kHttpRequestFlags,
+                                             reinterpret_cast<DWORD_PTR>(&progress));
+    if (!request) return nullptr;
+    net.InternetSetStatusCallbackA(request, TrackSend);
+    LimitWaits(net, request, timeoutMs);
+    credentials.SetOn(net, request);
+    return request;
+}
+
+// A proxy that took Basic sign-in gets it with the form, which so never goes to
+// it unsigned (one that refuses may reset the connection before reading it).
+bool AddBasicSignIn(const WinInetFunctions& net, HINTERNET request, const ProxyCredentials& credentials) {
+    char header[1024] = "Proxy-Authorization: Basic ";
+    const size_t start = strlen(header);
+    const size_t length = EncodeBasicCredentials(credentials.user, credentials.password, header + start,
+                                                 sizeof header - start - 3);
+    memcpy(header + start + length, "\r\n", 3);
+    const bool added = net.HttpAddRequestHeadersA(request, header, static_cast<DWORD>(-1), HTTP_ADDREQ_FLAG_ADD) != FALSE;
+    SecureZeroMemory(header, sizeof header);
+    return added;
+}
+
+// Whether a proxy's 407 offers Basic sign-in among its ways.
+bool OffersBasic(const WinInetFunctions& net, HINTERNET request) {
+    char way[64];
+    for (DWORD index = 0;;) {
+        DWORD size = sizeof way;
+        if (!net.HttpQueryInfoA(request, HTTP_QUERY_PROXY_AUTHENTICATE, way, &size, &index)) return false;
+        if (_strnicmp(way, "Basic", 5) == 0) return true;
+    }
 }
 
 // Whether the answer is HTTP/1.x: a status line, then headers. WinInet takes
@@ -184,9 +265,7 @@ Text StatusRefusal(DWORD status) {
 
 }  // namespace
 
-DWORD exchangeTimeoutMs = 30000;
-
-Text FormPost::Send(HINTERNET request) {
+Text FormPost::Send(HINTERNET request, DWORD* failedCode) {
     const WinInetFunctions& net = *WinInet();  // resolved by Post before it made the request
     // The service decodes the bytes by the code page named here.
     Text contentType("Content-Type: application/x-www-form-urlencoded");
@@ -204,9 +283,12 @@ Text FormPost::Send(HINTERNET request) {
     Text body;
     for (bool more = pieces.First(); more;) body.Append(pieces.Next(more));
     body.Append(FormTrailer());
-    const bool sent = net.HttpSendRequestA(request, nullptr, 0, const_cast<char*>(body.Data()),
-                                           static_cast<DWORD>(body.Length())) != FALSE;
-    return sent ? Text() : Text(kSendFailed);
+    if (net.HttpSendRequestA(request, nullptr, 0, const_cast<char*>(body.Data()), static_cast<DWORD>(body.Length()))) {
+        return Text();
+    }
+    const DWORD code = GetLastError();
+    if (failedCode) *failedCode = code;
+    return WithCause(kSendFailed, code);
 }
 
 int FormPost::Post(const Text& url, Text& error) {
@@ -223,51 +305,87 @@ int FormPost::Post(const Text& url, Text& error) {
         return 0;
     }
     SendProgress progress{scheme == kSchemeHttps};  // outlives the handles: their closing reports to it
+    ProxyCredentials credentials;
     Exchange exchange(*net);
     // The system's proxy settings, as the browser follows them; without any, straight to the service.
     // The agent name is "HTTP" or "HTTPS" on purpose, no product name: what the service has always seen.
     exchange.root = net->InternetOpenA(scheme == kSchemeHttps ? "HTTPS" : "HTTP", INTERNET_OPEN_TYPE_PRECONFIG,
                                        nullptr, nullptr, 0);
     if (exchange.root) {
-        LimitWaits(*net, exchange.root);
+        LimitWaits(*net, exchange.root, timeoutMs);
         exchange.connection = net->InternetConnectA(exchange.root, host.Data(), static_cast<INTERNET_PORT>(port),
                                                     nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0);
     }
     if (!exchange.connection) {
-        error = "Error Connecting to the Net";
+        error = WithCause("Error Connecting to the Net", GetLastError());
         return 0;
     }
-    exchange.request = net->HttpOpenRequestA(exchange.connection, "POST", path.Data(), nullptr, nullptr, nullptr,
-                                             scheme == kSchemeHttps ? kHttpsRequestFlags : kHttpRequestFlags,
-                                             reinterpret_cast<DWORD_PTR>(&progress));
-    if (!exchange.request) {
-        error = "Error Sending request to the server";
-        return 0;
-    }
-    net->InternetSetStatusCallbackA(exchange.request, TrackSend);
-    LimitWaits(*net, exchange.request);
-
-    const Text sendError = Send(exchange.request);
-    if (!sendError.IsEmpty()) {
-        error = SendFailure(exchange, progress, scheme, sendError);
-        return 0;
-    }
-
+    const Text proxy = ConfiguredProxy(*net, exchange.root, scheme);
+    // Over http the form would go to a proxy that asks for a sign-in, and one may
+    // reset the connection before reading it: the proxy first hears a request
+    // without the form (OPTIONS; one that asks no sign-in passes it to the
+    // service). Over https it only ever sees the tunnel's opening, never the form.
+    bool probing = scheme == kSchemeHttp && !proxy.IsEmpty();
+    bool basic = false;
+    int rounds = 0;
     DWORD status = 0;
-    DWORD size = sizeof status;
-    // A reply without a status line (a dropped connection, a timeout) counts as no reply.
-    if (!net->HttpQueryInfoA(exchange.request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size,
-                             nullptr) ||
-        status == 0) {
-        error = kNoAnswer;
-        return 0;
-    }
-    if (status == HTTP_STATUS_PROXY_AUTH_REQ) {
-        error = kProxySignIn;  // the program has no password to give, and asks the user for none
-        return 0;
+    for (;;) {
+        // Each round a fresh request, with what the person gave: resent on the
+        // same one, the form would go in clear to a proxy whose tunnel was refused.
+        progress = SendProgress{scheme == kSchemeHttps};
+        exchange.CloseOne(exchange.request);
+        exchange.request = OpenRequest(*net, exchange.connection, probing ? "OPTIONS" : "POST", path, scheme, progress,
+                                       credentials, timeoutMs);
+        if (!exchange.request) {
+            error = WithCause("Error Sending request to the server", GetLastError());
+            return 0;
+        }
+        DWORD failedCode = ERROR_SUCCESS;
+        if (probing) {
+            if (!net->HttpSendRequestA(exchange.request, nullptr, 0, nullptr, 0)) failedCode = GetLastError();
+        } else if (basic && credentials.Given() && !AddBasicSignIn(*net, exchange.request, credentials)) {
+            failedCode = GetLastError();
+        } else {
+            error = Send(exchange.request, &failedCode);
+            if (!error.IsEmpty() && failedCode == ERROR_SUCCESS) return 0;  // the header would not go
+        }
+        if (failedCode != ERROR_SUCCESS) {
+            error = SendFailure(progress, proxy, failedCode);
+            return 0;
+        }
+        DWORD size = sizeof status;
+        // A reply without a status line (a dropped connection, a timeout) counts as no reply.
+        if (!net->HttpQueryInfoA(exchange.request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size,
+                                 nullptr) ||
+            status == 0) {
+            error = kNoAnswer;
+            return 0;
+        }
+        if (status != HTTP_STATUS_PROXY_AUTH_REQ) {
+            if (!probing) break;
+            probing = false;  // the proxy let it by: now the form
+            continue;
+        }
+        basic = OffersBasic(*net, exchange.request);
+        if (rounds++ == kSignInRounds) {
+            error = SignInRefusal(proxy, true);
+            return 0;
+        }
+        // The system's own dialog, owned by the form; Windows answers Cancel
+        // with ERROR_CANCELLED, Wine with 0.
+        if (net->InternetErrorDlg(signInOwner, exchange.request, ERROR_INTERNET_INCORRECT_PASSWORD,
+                                  FLAGS_ERROR_UI_FLAGS_GENERATE_DATA | FLAGS_ERROR_UI_FLAGS_CHANGE_OPTIONS,
+                                  nullptr) != ERROR_INTERNET_FORCE_RETRY ||
+            !credentials.ReadFrom(*net, exchange.request)) {
+            error = SignInRefusal(proxy, rounds > 1);
+            return 0;
+        }
     }
     if (progress.secureOnly && !IsSecure(*net, exchange.request)) {
-        error = kSendFailed;  // the proxy answered for a tunnel that never carried the form
+        // The proxy answered for a tunnel that never carried the form.
+        char refusal[80];
+        wsprintfA(refusal, "The proxy server refused the way to the server (status %lu).", status);
+        error = Text(kSendFailed) + " " + refusal;
         return 0;
     }
     if (!IsHttp1Answer(*net, exchange.request)) {

@@ -13,9 +13,8 @@ const DWORD kHttpRequestFlags =
     INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_KEEP_CONNECTION | INTERNET_FLAG_NO_UI;
 const DWORD kHttpsRequestFlags = kHttpRequestFlags | INTERNET_FLAG_SECURE;
 
-// How long the exchange waits to connect, to send and for each piece of the
-// reply; tests shorten it.
-extern DWORD exchangeTimeoutMs;
+// How long the exchange waits to connect, to send and for each piece of the reply.
+const DWORD kExchangeTimeoutMs = 30000;
 
 // One POST of a form through WinInet, with everything it reads and writes given.
 struct FormPost {
@@ -23,14 +22,19 @@ struct FormPost {
     TextList& values;         // kept in step with names
     const char* cacheFolder;  // where a status-200 answer is kept; null: the temporary folder
     ScratchFile& scratch;
+    HWND signInOwner = nullptr;  // owns the system's sign-in dialog for a proxy (Wine shows none without)
+    DWORD timeoutMs = kExchangeTimeoutMs;
 
     // Posts the fields to `url`, through the proxy the system's settings name,
-    // if any. `error` (passed empty) stays empty when the service took the form
-    // and its answer was read, and holds a message for the user otherwise.
+    // if any; a proxy that asks for a password gets what the person gives the
+    // system's sign-in dialog, at most three times. `error` (passed empty) stays
+    // empty when the service took the form and its answer was read, and holds a
+    // message for the user otherwise, which names the cause.
     // Returns 1 for status 200 with the body read, else 0.
     int Post(const Text& url, Text& error);
 
     // Adds the content type and sends the request with the whole body in one
-    // call; an empty text on success.
-    Text Send(HINTERNET request);
+    // call; an empty text on success, else the message, and the code of the
+    // failed send in `failedCode` when given.
+    Text Send(HINTERNET request, DWORD* failedCode = nullptr);
 };

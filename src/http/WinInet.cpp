@@ -19,6 +19,7 @@ const WinInetFunctions* WinInet() {
                Resolve(module, "HttpSendRequestA", functions.HttpSendRequestA) &&
                Resolve(module, "HttpQueryInfoA", functions.HttpQueryInfoA) &&
                Resolve(module, "InternetReadFile", functions.InternetReadFile) &&
-               Resolve(module, "InternetCloseHandle", functions.InternetCloseHandle);
+               Resolve(module, "InternetCloseHandle", functions.InternetCloseHandle) &&
+               Resolve(module, "InternetErrorDlg", functions.InternetErrorDlg);
     return resolved ? &functions : nullptr;
 }

@@ -19,6 +19,7 @@ struct WinInetFunctions {
     decltype(&::HttpQueryInfoA) HttpQueryInfoA;
     decltype(&::InternetReadFile) InternetReadFile;
     decltype(&::InternetCloseHandle) InternetCloseHandle;
+    decltype(&::InternetErrorDlg) InternetErrorDlg;
 };
 
 // Loaded and resolved on first use; null when wininet.dll or one of the

@@ -6,7 +6,8 @@
 
 namespace {
 
-FormPost ProgramForm() { return {fieldNames, fieldValues, cachePath, scratchFile}; }
+// A proxy's sign-in dialog is owned by the form.
+FormPost ProgramForm() { return {fieldNames, fieldValues, cachePath, scratchFile, frameWindow.Handle()}; }
 
 }  // namespace
 

@@ -9,8 +9,11 @@
 //   form_driver.exe PROGRAM OUTPUT_FOLDER --real-service [NAME]  one submission to a service already running;
 //                                                  NAME: the full name typed, as hex digits of its UTF-8
 //   form_driver.exe PROGRAM OUTPUT_FOLDER --refusing-program [MESSAGE]  the same, but the program must not
-//                                                  get through (a certificate, a proxy): this message (hex
-//                                                  digits of its UTF-8; default: the sending error), no page
+//                                                  get through (a certificate, a proxy): a message that begins
+//                                                  so (hex digits of its UTF-8; default: the sending error)
+//                                                  and names a cause, which the driver prints; no page
+// With DR_SIGN_IN set ("user:password;cancel;..."), each submission answers that many
+// sign-in dialogs of a proxy in turn, each found by its password field.
 //   form_driver.exe PROGRAM OUTPUT_FOLDER --walk-through  the same, slowly, with a screenshot of each step
 //   form_driver.exe PROGRAM OUTPUT_FOLDER --one-submission  one accepted submission; prints its peak memory
 //   form_driver.exe PROGRAM OUTPUT_FOLDER --screen-scale  the form at the screen's DPI, with a screenshot
@@ -44,6 +47,7 @@
 namespace {
 
 const char kCaption[] = "Download Request Form";
+const char kAdvice[] = " Please Check your Network Settings and Try Again.";
 const DWORD kQuietMs = 400;  // how long an absence must last to count
 
 class Run;
@@ -384,8 +388,9 @@ Step WaitForError() {
     };
 }
 
-// A message box "Error" saying this text (or, with Match::Ending, ending so), answered with OK.
-enum class Match { Whole, Ending };
+// A message box "Error" saying this text (or, with Match::Ending, ending so; with
+// Match::Cause, the described message, a cause and the advice), answered with OK.
+enum class Match { Whole, Ending, Cause };
 Step ExpectError(std::string wanted, Match match = Match::Whole) {
     return [=](Run& run) {
         HWND box = WaitForDialog(run.ProcessId(), "Error", 15000);
@@ -394,9 +399,15 @@ Step ExpectError(std::string wanted, Match match = Match::Whole) {
             return;
         }
         const std::string text = MessageBoxText(box);
-        const bool matches = match == Match::Whole ? text == wanted
-                                                   : text.size() > wanted.size() &&
-                                                         text.compare(text.size() - wanted.size(), wanted.size(), wanted) == 0;
+        printf("  message: %s\n", text.c_str());
+        const auto ends = [&](const std::string& end) {
+            return text.size() > end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+        };
+        const bool matches = match == Match::Whole    ? text == wanted
+                             : match == Match::Ending ? ends(wanted)
+                                                      : text.compare(0, wanted.size(), wanted) == 0 &&
+                                                            text.size() > wanted.size() + strlen(kAdvice) + 2 &&
+                                                            ends(kAdvice);
         if (!matches) run.Fail("message box said \"" + text + "\", expected \"" + wanted + "\"");
         DismissMessageBox(box);
         WaitUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); }, 5000);
@@ -411,6 +422,68 @@ Step ExpectNoError() {
             run.Fail("a message box said \"" + (box ? MessageBoxText(box) : std::string()) + "\"");
         }
     };
+}
+
+// --- A proxy's sign-in.
+
+// The system's sign-in dialog of the program, found by its password field (its
+// title is Windows' or Wine's own).
+HWND SignInDialog(DWORD pid) {
+    struct Search {
+        DWORD pid;
+        HWND found;
+    } search = {pid, nullptr};
+    EnumWindows(
+        [](HWND window, LPARAM context) {
+            auto& search = *reinterpret_cast<Search*>(context);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner != search.pid || !IsWindowVisible(window)) return TRUE;
+            for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+                if (GetWindowLongA(child, GWL_STYLE) & ES_PASSWORD) search.found = window;
+            }
+            return search.found ? FALSE : TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// Answers the sign-in dialog: "user:password" signs in (the password into the
+// password field, the user into the field before it), "cancel" cancels.
+Step AnswerSignIn(std::string answer) {
+    return [=](Run& run) {
+        HWND dialog = nullptr;
+        if (!WaitUntil([&] { return (dialog = SignInDialog(run.ProcessId())) != nullptr; }, 15000)) {
+            run.Fail("no sign-in dialog for \"" + answer + "\"");
+            return;
+        }
+        const size_t colon = answer.find(':');
+        HWND user = nullptr;
+        for (HWND child = GetWindow(dialog, GW_CHILD); child && colon != std::string::npos; child = GetWindow(child, GW_HWNDNEXT)) {
+            char kind[16] = {};
+            GetClassNameA(child, kind, sizeof kind);
+            if (_stricmp(kind, "Edit") != 0) continue;
+            const bool password = GetWindowLongA(child, GWL_STYLE) & ES_PASSWORD;
+            if (!password && !user) user = child;
+            const std::string text = password ? answer.substr(colon + 1) : answer.substr(0, colon);
+            SendMessageTimeoutA(child, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG, 5000,
+                                nullptr);
+        }
+        PostMessageA(dialog, WM_COMMAND, colon == std::string::npos ? IDCANCEL : IDOK, 0);
+        if (!WaitUntil([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }, 5000)) run.Fail("the sign-in dialog stayed");
+    };
+}
+
+// The answers DR_SIGN_IN gives, one a dialog.
+std::vector<Step> SignIns() {
+    std::vector<Step> steps;
+    const char* answers = getenv("DR_SIGN_IN");
+    for (std::string rest = answers ? answers : ""; !rest.empty();) {
+        const size_t end = rest.find(';');
+        steps.push_back(AnswerSignIn(rest.substr(0, end)));
+        rest = end == std::string::npos ? "" : rest.substr(end + 1);
+    }
+    return steps;
 }
 
 // --- The form.
@@ -650,8 +723,7 @@ std::string PageWithLength(int status, const std::string& body) {
 }
 
 const char kThanks[] = "<html><body>Thank you.\nCheck your mail.</body></html>\n";
-const char kAdvice[] = " Please Check your Network Settings and Try Again.";
-const char kSendFailed[] = "Error Sending the Information to Server. Please Check your Network Settings and Try Again.";
+const char kSendFailed[] = "Error Sending the Information to Server.";
 const char kBody[] =
     "EmailAddress=jo%40example%2ecom&EmailType=2&rootURL=http%3a%2f%2f127%2e0%2e0%2e1%2f&SelectProduct=2"
     "&HowReached=Other&FullName=Jo%20Bloggs&Phone=0123\r\n";
@@ -669,15 +741,15 @@ std::vector<Step> Fill(const std::string& fullName = "Jo Bloggs") {
 
 Scenario RealService(const std::string& fullName) {
     return {"the vendor service takes the form",
-            Join(Fill(fullName), {Click(IDC_REQUEST_DOWNLOAD), ExpectExit(30000), ExpectPages(kThankYouPageUrl),
-                                  ExpectScratch(Scratch::Absent)}),
+            Join(Join(Fill(fullName), Join({Click(IDC_REQUEST_DOWNLOAD)}, SignIns())),
+                 {ExpectExit(30000), ExpectPages(kThankYouPageUrl), ExpectScratch(Scratch::Absent)}),
             {}, true};
 }
 
 Scenario RefusingProgram(const std::string& message) {
     return {"the program does not get through",
-            Join(Fill(), {Click(IDC_REQUEST_DOWNLOAD), ExpectError(message + kAdvice), ExpectExit(5000),
-                          ExpectPages(""), ExpectScratch(Scratch::Absent)}),
+            Join(Join(Fill(), Join({Click(IDC_REQUEST_DOWNLOAD)}, SignIns())),
+                 {ExpectError(message, Match::Cause), ExpectExit(5000), ExpectPages(""), ExpectScratch(Scratch::Absent)}),
             {}, true};
 }
 
@@ -745,7 +817,7 @@ std::vector<Scenario> Scenarios() {
                        ExpectPages(kThankYouPageUrl), ExpectScratch(Scratch::Absent)}),
          Accepts()},
         {"nothing listening: the reason and the advice, no page",
-         Join(Fill(), {Key(VK_RETURN), ExpectError(kSendFailed), ExpectExit(5000), ExpectPages("")})},
+         Join(Fill(), {Key(VK_RETURN), ExpectError(kSendFailed, Match::Cause), ExpectExit(5000), ExpectPages("")})},
         {"a refusal is reported, not taken for success",
          Join(Fill(), {Click(IDC_REQUEST_DOWNLOAD),
                        ExpectError("The Server Could Not Accept the Information (Status 500). Please Check your "

@@ -9,11 +9,13 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "core/TextList.h"
 #include "desktop/SystemErrorText.h"
 #include "http/Charset.h"
 #include "http/ScratchFile.h"
+#include "http/WinInet.h"
 #include "support/ScriptedServer.h"
 #include "support/SampleForm.h"
 #include "support/TempFolder.h"
@@ -25,17 +27,19 @@ const char kBody[] =
     "EmailAddress=jo%40example%2ecom&EmailType=2&rootURL=http%3a%2f%2fcrm%2eexample%2ecom%2f&SelectProduct=2"
     "&HowReached=Other&FullName=Jo%20Bloggs&Phone=0123\r\n";
 
+// A described message, then the system's (or WinInet's) text for the error's cause.
+std::string Caused(const std::string& message, DWORD code) {
+    return message + (message.back() == '.' ? " " : ". ") + SystemErrorText(code, WinInet()->module).Data();
+}
+
 class PostFormTest : public ::testing::Test {
 protected:
     void SetUp() override {
         FillSampleForm(names, values);
         ASSERT_TRUE(server.Listening());
-        exchangeTimeoutMs = kTestTimeoutMs;  // a silent service costs the tests this, not 30 s
     }
-    void TearDown() override { exchangeTimeoutMs = kProgramTimeoutMs; }
 
-    static const DWORD kTestTimeoutMs = 2000;
-    static const DWORD kProgramTimeoutMs = 30000;
+    static const DWORD kTestTimeoutMs = 2000;  // a silent service costs the tests this, not 30 s
 
     std::string Url(const char* scheme = "http") const {
         return std::string(scheme) + "://127.0.0.1:" + std::to_string(server.Port()) +
@@ -43,7 +47,7 @@ protected:
     }
 
     int Post(const std::string& url, Text& error, const char* cacheFolder) {
-        FormPost post{names, values, cacheFolder, scratch};
+        FormPost post{names, values, cacheFolder, scratch, nullptr, kTestTimeoutMs};
         return post.Post(Text(url.c_str()), error);
     }
     int Post(const std::string& url, Text& error) { return Post(url, error, cache.Path().c_str()); }
@@ -90,7 +94,7 @@ TEST_F(PostFormTest, AnswersDecideTheOutcome) {
         const char* name;
         std::string reply;
         int result;
-        const char* error;
+        std::string error;
         bool scratchFile;
         std::string scratch;
         Reply::End end = Reply::End::Close;
@@ -106,7 +110,7 @@ TEST_F(PostFormTest, AnswersDecideTheOutcome) {
          true, huge},
         {"10 MB body without length", HttpReply(200, "", huge), 1, "", true, huge},
         {"length larger than the body", HttpReply(200, "Content-Length: 5000\r\n", "short"), 1, "", true, "short"},
-        {"201", HttpReply(201, "Content-Length: 7\r\ncreated", "created"), 0, "", false, ""},
+        {"201", HttpReply(201, "Content-Length: 7\r\n", "created"), 0, "", false, ""},
         {"500 with body", HttpReply(500, "Content-Length: 4\r\n", "oops"), 0,
          "The Server Could Not Accept the Information (Status 500).", false, ""},
         {"404 without length", HttpReply(404, "", "missing"), 0,
@@ -115,12 +119,13 @@ TEST_F(PostFormTest, AnswersDecideTheOutcome) {
         // WinInet would take this for an HTTP/0.9 answer with status 200.
         {"bytes without a status line", std::string("\x00\xff\xfe garbage\r\nConnection: close\r\n\r\nnot a page", 44),
          0, "Error Opening Response Page", false, ""},
-        {"no answer at all", "", 0, "Error Opening Response Page", false, "", Reply::End::Hold},
-        // Windows fails the read with 12002 and its text; Wine with the socket's own code.
-        {"headers then silence (Wine: 10060, which its system table lacks)",
-         HttpReply(200, "Content-Length: 50\r\n", "start"), 0,
-         "The system cannot find error message for error number 10060", true, "",
+        // Windows ends the wait with 12002 (a timeout); Wine with 12030 (the connection ended).
+        {"no answer at all", "", 0, Caused("Error Opening Response Page", ERROR_INTERNET_CONNECTION_ABORTED), false, "",
          Reply::End::Hold},
+        // Windows fails the read with 12002 and its text; Wine with the socket's own
+        // code, for which it has no text: the program says what it means.
+        {"headers then silence (Wine: 10060)", HttpReply(200, "Content-Length: 50\r\n", "start"), 0,
+         "The connection timed out (error 10060).\r\n", true, "", Reply::End::Hold},
         {"endless body: 16 MiB kept, then thanks", HttpReply(200, "", ""), 1, "", true,
          std::string(16 * 1024 * 1024, 'e'), Reply::End::Endless},
         {"line feeds: the file stops at 16 MiB", HttpReply(200, "", lineFeeds), 1, "", true,
@@ -134,7 +139,7 @@ TEST_F(PostFormTest, AnswersDecideTheOutcome) {
         server.Script({{c.reply, c.end}});
         Text error;
         EXPECT_EQ(c.result, Post(Url(), error));
-        EXPECT_STREQ(c.error, error.Data());
+        EXPECT_EQ(c.error, error.Data());
         std::ifstream file(ScratchPath(), std::ios::binary);
         EXPECT_EQ(c.scratchFile, file.is_open());
         if (file) {
@@ -177,25 +182,41 @@ TEST_F(PostFormTest, FollowsARedirectToTheFinalPage) {
     EXPECT_EQ("final", content.str());
 }
 
+// Each failure names its cause after the described message.
 TEST_F(PostFormTest, FailuresBecomeMessages) {
-    Text error;
-    EXPECT_EQ(0, Post("ftp://127.0.0.1/", error));
-    EXPECT_STREQ("URL parsing failure", error.Data());
-
-    unsigned short unused = 0;  // a port that was free a moment ago: nothing listens there
-    {
-        ScriptedServer probe;
-        unused = probe.Port();
+    // A port bound but never listening refuses every connection, and no other program can take it.
+    const SOCKET closed = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    int size = sizeof address;
+    ASSERT_EQ(0, bind(closed, reinterpret_cast<sockaddr*>(&address), sizeof address));
+    ASSERT_EQ(0, getsockname(closed, reinterpret_cast<sockaddr*>(&address), &size));
+    const std::string refused = "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/x";
+    const std::string sendFailed = "Error Sending the Information to Server.";
+    struct Case {
+        const char* name;
+        std::string url;
+        std::string error;
+        Reply reply;
+    };
+    const Case cases[] = {
+        {"not http", "ftp://127.0.0.1/", "URL parsing failure", {""}},
+        {"a refused connection", refused, Caused(sendFailed, ERROR_INTERNET_CANNOT_CONNECT), {""}},
+        {"a name that does not resolve", "http://crm.does-not-resolve.invalid/x",
+         Caused(sendFailed, ERROR_INTERNET_NAME_NOT_RESOLVED), {""}},
+        // The system's text for the failed read.
+        {"a reset in the middle of the body", Url(), SystemErrorText(WSAECONNRESET).Data(),
+         {HttpReply(200, "", std::string(2048, 'x')), Reply::End::Reset, true, 300}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        server.Script({c.reply});
+        Text error;
+        EXPECT_EQ(0, Post(c.url, error));
+        EXPECT_EQ(c.error, error.Data());
     }
-    error.Release();
-    EXPECT_EQ(0, Post("http://127.0.0.1:" + std::to_string(unused) + "/x", error));
-    EXPECT_STREQ("Error Sending the Information to Server.", error.Data());
-
-    // A reset in the middle of the body: the system's text for the failed read.
-    server.Script({{HttpReply(200, "", std::string(2048, 'x')), Reply::End::Reset, true, 300}});
-    error.Release();
-    EXPECT_EQ(0, Post(Url(), error));
-    EXPECT_STREQ(SystemErrorText(WSAECONNRESET).Data(), error.Data());
+    closesocket(closed);
 }
 
 TEST_F(PostFormTest, HttpsIsSecureAndValidatesCertificates_WineTriesTheHandshakeTwice) {
@@ -207,7 +228,7 @@ TEST_F(PostFormTest, HttpsIsSecureAndValidatesCertificates_WineTriesTheHandshake
     server.Script({{""}});
     Text error;
     EXPECT_EQ(0, Post(Url("https"), error));
-    EXPECT_STREQ("Error Sending the Information to Server.", error.Data());
+    EXPECT_EQ(Caused("Error Sending the Information to Server.", ERROR_INTERNET_SECURITY_CHANNEL_ERROR), error.Data());
     const auto requests = server.Requests();
     EXPECT_EQ(2u, requests.size());  // Wine's WinInet tries a failed handshake once more
     for (const std::string& request : requests) EXPECT_EQ(0x16, request.at(0));
@@ -215,56 +236,62 @@ TEST_F(PostFormTest, HttpsIsSecureAndValidatesCertificates_WineTriesTheHandshake
 
 // With a proxy in the system's settings the form goes through it, and over
 // https only inside the tunnel's TLS: the proxy sees the CONNECT, never the form.
-// (TLS through the tunnel to the real service: the test with the real program.)
-// One proxy for the whole test, as Wine 10 reads the settings once a process.
+// Over http the proxy first hears a request without the form, so that a proxy
+// that asks for a sign-in never gets the form.
+// (TLS through the tunnel to the real service, and the sign-in dialog: the tests
+// with the real program.) One proxy for the whole test, as Wine 10 reads the
+// settings once a process.
 TEST_F(PostFormTest, ThroughTheSystemsProxyHttpsKeepsTheFormFromIt) {
     auto proxy = std::make_unique<ScriptedServer>();
     const std::string address = "127.0.0.1:" + std::to_string(proxy->Port());
     const ProxySettings settings(address);
     const std::string signIn = HttpReply(407, "Proxy-Authenticate: Basic realm=\"staff\"\r\nContent-Length: 0\r\n", "");
+    const std::string notGiven = "The Proxy Server " + address + " Asks for a Sign-In, and None Was Given (Status 407).";
+    const char endpoint[] = "http://crm.proxied.test:8080/frmAction/download.aspx?FromSite=yes";  // only the proxy knows it
     struct Case {
         const char* name;
-        const char* url;  // a name that only the proxy resolves
-        Reply reply;
-        const char* firstLine;  // of what the proxy received
+        const char* url;
+        std::vector<Reply> replies;          // one a connection
+        std::vector<std::string> received;   // the first line of each request the proxy received
         int result;
         std::string error;
     };
     const Case cases[] = {
-        {"http: the proxy carries the form", "http://crm.proxied.test:8080/frmAction/download.aspx?FromSite=yes",
-         {HttpReply(200, "Content-Length: 2\r\n", "ok")},
-         "POST http://crm.proxied.test:8080/frmAction/download.aspx?FromSite=yes HTTP/1.1", 1, ""},
-        {"http: a proxy that wants a password", "http://crm.proxied.test:8080/x", {signIn}, "POST ", 0,
-         "The Proxy Server Asks for a Sign-In This Program Cannot Give (Status 407)."},
-        {"https: a proxy that wants a password", "https://crm.proxied.test:8443/x", {signIn},
-         "CONNECT crm.proxied.test:8443 HTTP/1.1", 0,
-         "The Proxy Server Asks for a Sign-In This Program Cannot Give (Status 407)."},
+        {"http: the proxy passes the request without the form, then carries the form", endpoint,
+         {{HttpReply(501, "Content-Length: 0\r\n", "")}, {HttpReply(200, "Content-Length: 2\r\n", "ok")}},
+         {std::string("OPTIONS ") + endpoint + " HTTP/1.1", std::string("POST ") + endpoint + " HTTP/1.1"}, 1, ""},
+        // No owner window for the sign-in dialog here: Wine shows none.
+        {"http: a proxy that wants a password never gets the form", "http://crm.proxied.test:8080/x", {{signIn}},
+         {"OPTIONS http://crm.proxied.test:8080/x HTTP/1.1"}, 0, notGiven},
+        {"https: a proxy that wants a password", "https://crm.proxied.test:8443/x", {{signIn}},
+         {"CONNECT crm.proxied.test:8443 HTTP/1.1"}, 0, notGiven},
         {"https: the proxy's own refusal is not the service's", "https://crm.proxied.test:8443/x",
-         {HttpReply(503, "Content-Length: 0\r\n", "")}, "CONNECT crm.proxied.test:8443 HTTP/1.1", 0,
-         "Error Sending the Information to Server."},
+         {{HttpReply(503, "Content-Length: 0\r\n", "")}}, {"CONNECT crm.proxied.test:8443 HTTP/1.1"}, 0,
+         "Error Sending the Information to Server. The proxy server refused the way to the server (status 503)."},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        proxy->Script({c.reply});
+        proxy->Script(c.replies);
         const size_t before = proxy->Requests().size();
         Text error;
         EXPECT_EQ(c.result, Post(c.url, error));
         EXPECT_EQ(c.error, error.Data());
         const auto all = proxy->Requests();
-        ASSERT_LT(before, all.size());
-        const std::string& seen = all[before];
-        EXPECT_EQ(0u, seen.find(c.firstLine)) << seen;
-        if (c.result == 1) {
-            EXPECT_EQ(kBody, seen.substr(seen.find("\r\n\r\n") + 4));
+        ASSERT_EQ(before + c.received.size(), all.size());
+        for (size_t i = 0; i < c.received.size(); ++i) {
+            const std::string& seen = all[before + i];
+            EXPECT_EQ(0u, seen.find(c.received[i] + "\r\n")) << seen;
+            const bool probe = seen.find("OPTIONS ") == 0;
+            const std::string body = seen.substr(seen.find("\r\n\r\n") + 4);
+            EXPECT_EQ(c.result == 1 && !probe ? kBody : "", body);
         }
-        if (c.url[4] != 's') continue;
-        for (size_t i = before; i < all.size(); ++i) EXPECT_EQ(std::string::npos, all[i].find("EmailAddress")) << all[i];
     }
 
     proxy.reset();  // nothing listens there now
     Text error;
     EXPECT_EQ(0, Post(Url(), error));
-    EXPECT_EQ("Error Connecting to the Proxy Server " + address + ".", error.Data());
+    EXPECT_EQ(Caused("Error Connecting to the Proxy Server " + address + ".", ERROR_INTERNET_CANNOT_CONNECT),
+              error.Data());
 }
 
 std::set<UINT> localeCodePages;
