@@ -263,7 +263,7 @@ class RealProgramTest(DrivesTheProgram, unittest.TestCase):
         certificates = self.certificates()
         causes = {"valid": None, "expired": "expired", "otherhost": "common name (host name field) is incorrect",
                   "unknownca": "could not be checked for revocation",  # Wine's 12057 for a chain it cannot complete
-                  "selfsigned": "an authority this computer does not trust",
+                  "selfsigned": "an untrusted authority",
                   "tls13only": "No secure connection could be agreed"}
         for certificate, cause in causes.items():
             name = "valid" if certificate == "tls13only" else certificate

@@ -62,14 +62,7 @@ bool ChosenClass(const char* pageUrl, Text& fileClass) {
 
 // A class that exists without an open command: DDE only, or a packaged browser.
 bool HasNoCommand(const Text& fileClass, const Text& commandKey) {
-    if (!KeyExists(fileClass.Data())) return false;
-    HKEY key = nullptr;
-    LONG result = RegOpenKeyExA(HKEY_CLASSES_ROOT, commandKey.Data(), 0, KEY_READ, &key);
-    if (result == ERROR_SUCCESS) {
-        result = RegQueryValueExA(key, "", nullptr, nullptr, nullptr, nullptr);
-        RegCloseKey(key);
-    }
-    return result == ERROR_FILE_NOT_FOUND;
+    return KeyExists(fileClass.Data()) && !KeyExists(commandKey.Data());
 }
 
 bool IsExistingFile(const char* path) {
@@ -143,13 +136,13 @@ bool LaunchBrowser(const char* programPath, const char* pageUrl) {
     // shell (Windows reads wShowWindow only with STARTF_USESHOWWINDOW).
 
     // A blank first, so that the address is the first argument after the program name.
-    const Text arguments = Text(" ") + pageUrl;
-    char* commandLine = HeapCopy(arguments);  // CreateProcessA may write to it
+    // (The pages' addresses are the program's own, short.) CreateProcessA may write to it.
+    char commandLine[1024];
+    wsprintfA(commandLine, " %.1000s", pageUrl);
     PROCESS_INFORMATION process = {};
-    const bool started = CreateProcessA(programPath, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                                        &startup, &process) != FALSE;
-    delete[] commandLine;
-    if (!started) return false;
+    if (!CreateProcessA(programPath, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+        return false;
+    }
     CloseHandle(process.hProcess);  // the program never waits for the browser
     CloseHandle(process.hThread);
     return true;

@@ -1,6 +1,5 @@
 #include "desktop/RegistryReader.h"
 
-#include <string.h>
 
 #include "desktop/SystemErrorText.h"
 
@@ -54,9 +53,6 @@ bool RegistryReader::ReadText(char*& out, HKEY root, const char* subkey, const c
         delete[] value;
         value = expanded;
     }
-    const size_t length = strlen(value);
-    out = new char[length + 1];
-    memcpy(out, value, length + 1);
-    delete[] value;
+    out = value;  // the caller's: the string up to its first NUL, in a buffer of its own
     return true;
 }

@@ -28,14 +28,14 @@ struct Meaning {
     const char* text;
 };
 const Meaning kMeanings[] = {
-    {10053, "The connection was ended on this computer"},
+    {10053, "This computer ended the connection"},
     {10060, "The connection timed out"},
     {10065, "No route leads to the server"},
-    {12031, "The connection with the server was reset"},
-    {12045, "The server's certificate comes from an authority this computer does not trust"},
+    {12031, "The server reset the connection"},
+    {12045, "The server's certificate comes from an untrusted authority"},
     {12057, "The server's certificate could not be checked for revocation"},
     {12152, "The server's answer could not be understood"},
-    {12157, "No secure connection could be agreed with the server"},
+    {12157, "No secure connection could be agreed on"},
     {12169, "The server's certificate is not valid"},
 };
 

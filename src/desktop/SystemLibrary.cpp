@@ -1,6 +1,5 @@
 #include "desktop/SystemLibrary.h"
 
-#include "core/Text.h"
 
 namespace {
 
@@ -25,9 +24,9 @@ HMODULE LoadSystemLibrary(const char* name) {
 }
 
 HMODULE LoadSystemLibraryByPath(const char* name) {
-    char folder[MAX_PATH];
-    const UINT length = GetSystemDirectoryA(folder, MAX_PATH);
+    char path[MAX_PATH + 32];  // the folder, then the name (the program's own, short)
+    const UINT length = GetSystemDirectoryA(path, MAX_PATH);
     if (length == 0 || length >= MAX_PATH) return nullptr;
-    const Text path = Text(folder) + "\\" + name;
-    return LoadLibraryExA(path.Data(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    wsprintfA(path + length, "\\%.30s", name);
+    return LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }

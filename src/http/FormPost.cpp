@@ -45,7 +45,7 @@ bool IsSecure(const WinInetFunctions& net, HINTERNET request) {
 // How far the one send got, as WinInet's status callbacks tell it on the
 // sending thread.
 struct SendProgress {
-    bool secureOnly;  // https: only a request sent over TLS carries the form
+    bool secureOnly = false;  // https: only a request sent over TLS carries the form
     bool connecting = false;
     bool connected = false;
     bool formSent = false;  // a failure after this is the answer's
@@ -107,12 +107,18 @@ Text ConfiguredProxy(const WinInetFunctions& net, HINTERNET root, int32_t scheme
     return ProxyForScheme(proxy->lpszProxy, scheme);
 }
 
+// The pieces of a message, one after another.
+Text Joined(const char* first, const char* second, const char* third = "", const char* fourth = "") {
+    char text[1025];  // the most wsprintfA writes
+    wsprintfA(text, "%.255s%.255s%.255s%.255s", first, second, third, fourth);
+    return Text(text);
+}
+
 // The described message, then what the system says of the cause.
 Text WithCause(const char* message, DWORD code) {
     const WinInetFunctions* net = WinInet();
-    const Text described(message);
-    return described + (described.CharAt(described.Length() - 1) == '.' ? " " : ". ") +
-           SystemErrorText(code, net ? net->module : nullptr);
+    return Joined(message, message[strlen(message) - 1] == '.' ? " " : ". ",
+                  SystemErrorText(code, net ? net->module : nullptr).Data());
 }
 
 // A failed send, said where the fault lies: the answer's, once the request went;
@@ -120,16 +126,15 @@ Text WithCause(const char* message, DWORD code) {
 Text SendFailure(const SendProgress& progress, const Text& proxy, DWORD code) {
     if (progress.formSent) return WithCause(kNoAnswer, code);
     if (progress.connecting && !progress.connected && !proxy.IsEmpty()) {
-        return WithCause((Text("Error Connecting to the Proxy Server ") + proxy + ".").Data(), code);
+        return WithCause(Joined("Error Connecting to the Proxy Server ", proxy.Data(), ".").Data(), code);
     }
     return WithCause(kSendFailed, code);
 }
 
 // A proxy's 407 that ends the exchange: no sign-in given, or none it took.
 Text SignInRefusal(const Text& proxy, bool given) {
-    const Text name = proxy.IsEmpty() ? proxy : proxy + " ";
-    return Text("The Proxy Server ") + name +
-           (given ? "Did Not Accept the Sign-In (Status 407)." : "Asks for a Sign-In, and None Was Given (Status 407).");
+    return Joined("The Proxy Server ", proxy.Data(), proxy.IsEmpty() ? "" : " ",
+                  given ? "Did Not Accept the Sign-In (Status 407)." : "Asks for a Sign-In, and None Was Given (Status 407).");
 }
 
 // The user and password the person gave the system's sign-in dialog, read back
@@ -203,18 +208,13 @@ bool OffersBasic(const WinInetFunctions& net, HINTERNET request) {
 // bytes without a status line for an HTTP/0.9 answer with status 200 (Wine
 // calls it HTTP/1.0 and gives it no headers); every real answer has some.
 bool IsHttp1Answer(const WinInetFunctions& net, HINTERNET request) {
-    char version[16] = {};
-    DWORD size = sizeof version;
-    if (!net.HttpQueryInfoA(request, HTTP_QUERY_VERSION, version, &size, nullptr) || strncmp(version, "HTTP/1.", 7) != 0) {
-        return false;
-    }
     char raw[256] = {};  // more than any status line: headers that do not fit are headers
-    size = sizeof raw - 1;
+    DWORD size = sizeof raw - 1;
     if (!net.HttpQueryInfoA(request, HTTP_QUERY_RAW_HEADERS_CRLF, raw, &size, nullptr)) {
         return GetLastError() == ERROR_INSUFFICIENT_BUFFER;
     }
     const char* statusEnd = strstr(raw, "\r\n");
-    return statusEnd && statusEnd[2] != '\r' && statusEnd[2] != '\0';
+    return strncmp(raw, "HTTP/1.", 7) == 0 && statusEnd && statusEnd[2] != '\r' && statusEnd[2] != '\0';
 }
 
 // The announced Content-Length when it is a plain decimal number the program
@@ -291,20 +291,20 @@ Text FormPost::Send(HINTERNET request, DWORD* failedCode) {
     return WithCause(kSendFailed, code);
 }
 
-int FormPost::Post(const Text& url, Text& error) {
+void FormPost::Post(const Text& url, Text& error) { error = Submit(url); }
+
+Text FormPost::Submit(const Text& url) {
     Text host, path;
     int32_t port = 0, scheme = kSchemeHttp;
     if (!SplitUrl(url.Data(), host, path, port, scheme)) {
-        error = "URL parsing failure";
-        return 0;
+        return Text("URL parsing failure");
     }
 
     const WinInetFunctions* net = WinInet();
     if (!net) {
-        error = "Error Connecting to the Net";  // no WinInet on this system
-        return 0;
+        return Text("Error Connecting to the Net");  // no WinInet on this system
     }
-    SendProgress progress{scheme == kSchemeHttps};  // outlives the handles: their closing reports to it
+    SendProgress progress;  // outlives the handles: their closing reports to it
     ProxyCredentials credentials;
     Exchange exchange(*net);
     // The system's proxy settings, as the browser follows them; without any, straight to the service.
@@ -317,8 +317,7 @@ int FormPost::Post(const Text& url, Text& error) {
                                                     nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0);
     }
     if (!exchange.connection) {
-        error = WithCause("Error Connecting to the Net", GetLastError());
-        return 0;
+        return WithCause("Error Connecting to the Net", GetLastError());
     }
     const Text proxy = ConfiguredProxy(*net, exchange.root, scheme);
     // Over http the form would go to a proxy that asks for a sign-in, and one may
@@ -337,8 +336,7 @@ int FormPost::Post(const Text& url, Text& error) {
         exchange.request = OpenRequest(*net, exchange.connection, probing ? "OPTIONS" : "POST", path, scheme, progress,
                                        credentials, timeoutMs);
         if (!exchange.request) {
-            error = WithCause("Error Sending request to the server", GetLastError());
-            return 0;
+            return WithCause("Error Sending request to the server", GetLastError());
         }
         DWORD failedCode = ERROR_SUCCESS;
         if (probing) {
@@ -346,20 +344,18 @@ int FormPost::Post(const Text& url, Text& error) {
         } else if (basic && credentials.Given() && !AddBasicSignIn(*net, exchange.request, credentials)) {
             failedCode = GetLastError();
         } else {
-            error = Send(exchange.request, &failedCode);
-            if (!error.IsEmpty() && failedCode == ERROR_SUCCESS) return 0;  // the header would not go
+            Text failure = Send(exchange.request, &failedCode);
+            if (!failure.IsEmpty() && failedCode == ERROR_SUCCESS) return failure;  // the header would not go
         }
         if (failedCode != ERROR_SUCCESS) {
-            error = SendFailure(progress, proxy, failedCode);
-            return 0;
+            return SendFailure(progress, proxy, failedCode);
         }
         DWORD size = sizeof status;
         // A reply without a status line (a dropped connection, a timeout) counts as no reply.
         if (!net->HttpQueryInfoA(exchange.request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size,
                                  nullptr) ||
             status == 0) {
-            error = kNoAnswer;
-            return 0;
+            return Text(kNoAnswer);
         }
         if (status != HTTP_STATUS_PROXY_AUTH_REQ) {
             if (!probing) break;
@@ -368,8 +364,7 @@ int FormPost::Post(const Text& url, Text& error) {
         }
         basic = OffersBasic(*net, exchange.request);
         if (rounds++ == kSignInRounds) {
-            error = SignInRefusal(proxy, true);
-            return 0;
+            return SignInRefusal(proxy, true);
         }
         // The system's own dialog, owned by the form; Windows answers Cancel
         // with ERROR_CANCELLED, Wine with 0.
@@ -377,20 +372,17 @@ int FormPost::Post(const Text& url, Text& error) {
                                   FLAGS_ERROR_UI_FLAGS_GENERATE_DATA | FLAGS_ERROR_UI_FLAGS_CHANGE_OPTIONS,
                                   nullptr) != ERROR_INTERNET_FORCE_RETRY ||
             !credentials.ReadFrom(*net, exchange.request)) {
-            error = SignInRefusal(proxy, rounds > 1);
-            return 0;
+            return SignInRefusal(proxy, rounds > 1);
         }
     }
     if (progress.secureOnly && !IsSecure(*net, exchange.request)) {
         // The proxy answered for a tunnel that never carried the form.
-        char refusal[80];
-        wsprintfA(refusal, "The proxy server refused the way to the server (status %lu).", status);
-        error = Text(kSendFailed) + " " + refusal;
-        return 0;
+        char refusal[120];
+        wsprintfA(refusal, "%s The proxy refused the way to the server (status %lu).", kSendFailed, status);
+        return Text(refusal);
     }
     if (!IsHttp1Answer(*net, exchange.request)) {
-        error = kNoAnswer;
-        return 0;
+        return Text(kNoAnswer);
     }
 
     const int32_t announced = UsableContentLength(*net, exchange.request);
@@ -405,13 +397,6 @@ int FormPost::Post(const Text& url, Text& error) {
     }
     exchange.Close();
 
-    if (!bodyRead) {
-        error = SystemErrorText(readError, net->module);  // the code of the failed read, not of the closing
-        return 0;
-    }
-    if (status < 200 || status > 299) {
-        error = StatusRefusal(status);  // a refusal is not a success
-        return 0;
-    }
-    return status == 200 ? 1 : 0;
+    if (!bodyRead) return SystemErrorText(readError, net->module);  // the code of the failed read, not of the closing
+    return status < 200 || status > 299 ? StatusRefusal(status) : Text();  // a refusal is not a success
 }

@@ -28,13 +28,16 @@ struct FormPost {
     // Posts the fields to `url`, through the proxy the system's settings name,
     // if any; a proxy that asks for a password gets what the person gives the
     // system's sign-in dialog, at most three times. `error` (passed empty) stays
-    // empty when the service took the form and its answer was read, and holds a
-    // message for the user otherwise, which names the cause.
-    // Returns 1 for status 200 with the body read, else 0.
-    int Post(const Text& url, Text& error);
+    // empty when the service took the form and its answer was read (a status-200
+    // answer is then in the scratch file), and holds a message for the user
+    // otherwise, which names the cause.
+    void Post(const Text& url, Text& error);
 
     // Adds the content type and sends the request with the whole body in one
     // call; an empty text on success, else the message, and the code of the
     // failed send in `failedCode` when given.
     Text Send(HINTERNET request, DWORD* failedCode = nullptr);
+
+private:
+    Text Submit(const Text& url);  // Post's message, or the empty text
 };

@@ -36,22 +36,20 @@ Text ProxyForScheme(const char* setting, int32_t scheme) {
 
 size_t EncodeBasicCredentials(const char* user, const char* password, char* out, size_t capacity) {
     static const char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    const char* const parts[] = {user, ":", password};
-    size_t part = 0, written = 0;
+    // "user:password", read straight from its parts: no copy of the password is made.
+    const char* const parts[] = {user, ":", password, nullptr};
+    const char* const* part = parts;
     const char* at = user;
+    size_t written = 0;
     for (;;) {
-        // Three bytes of "user:password" at a time, read straight from its parts.
-        unsigned char bytes[3] = {};
+        uint32_t group = 0;
         size_t taken = 0;
-        while (taken < 3 && part < 3) {
-            if (*at) {
-                bytes[taken++] = static_cast<unsigned char>(*at++);
-            } else if (++part < 3) {
-                at = parts[part];
-            }
+        for (; taken < 3; ++taken) {
+            while (*part && !*at) at = *++part;
+            if (!*part) break;
+            group |= static_cast<uint32_t>(static_cast<unsigned char>(*at++)) << (16 - 8 * taken);
         }
         if (taken == 0 || written + 4 >= capacity) break;
-        const uint32_t group = static_cast<uint32_t>(bytes[0]) << 16 | static_cast<uint32_t>(bytes[1]) << 8 | bytes[2];
         for (size_t i = 0; i < 4; ++i) out[written + i] = i <= taken ? kDigits[group >> (18 - 6 * i) & 0x3F] : '=';
         written += 4;
     }

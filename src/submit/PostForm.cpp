@@ -11,6 +11,6 @@ FormPost ProgramForm() { return {fieldNames, fieldValues, cachePath, scratchFile
 
 }  // namespace
 
-int PostForm(const Text& url, Text& error) { return ProgramForm().Post(url, error); }
+void PostForm(const Text& url, Text& error) { ProgramForm().Post(url, error); }
 
 Text SendForm(HINTERNET request) { return ProgramForm().Send(request); }

@@ -9,8 +9,8 @@
 // fieldValues, a status-200 answer kept in scratchFile in the cache folder.
 
 // Posts the form to `url`; `error` (passed empty) stays empty when the service
-// took it. Returns 1 for status 200 with the body read, else 0.
-int PostForm(const Text& url, Text& error);
+// took it, and otherwise says why not: the one result.
+void PostForm(const Text& url, Text& error);
 
 // Adds the content type and sends the form on `request`; an empty text on success.
 Text SendForm(HINTERNET request);

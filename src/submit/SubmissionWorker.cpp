@@ -16,13 +16,11 @@ const DWORD kFinishingWorkerWaitMs = 2000;  // a worker that has closed the form
 
 DWORD WINAPI SubmissionWorker(LPVOID) {
     frameWindow.ShowControl(IDC_WAIT_LABEL, SW_SHOW);
-    frameWindow.EnableControl(IDC_REQUEST_DOWNLOAD, false);
-    frameWindow.EnableControl(IDC_EMAIL, false);
-    frameWindow.EnableControl(IDC_FULL_NAME, false);
-    frameWindow.EnableControl(IDC_PHONE, false);
+    static const int kDisabled[] = {IDC_REQUEST_DOWNLOAD, IDC_EMAIL, IDC_FULL_NAME, IDC_PHONE};  // in this order
+    for (const int control : kDisabled) frameWindow.EnableControl(control, false);
 
     Text error;
-    PostForm(Text(kEndpointUrl), error);  // only the message decides
+    PostForm(Text(kEndpointUrl), error);
     if (error.IsEmpty()) {
         OpenPage(kThankYouPageUrl);
     } else {
