@@ -426,25 +426,27 @@ Step ExpectNoError() {
 
 // --- A proxy's sign-in.
 
+struct SignInSearch {
+    DWORD pid;
+    HWND found;
+};
+
+BOOL CALLBACK FindSignIn(HWND window, LPARAM context) {
+    auto& search = *reinterpret_cast<SignInSearch*>(context);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != search.pid || !IsWindowVisible(window)) return TRUE;
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (GetWindowLongA(child, GWL_STYLE) & ES_PASSWORD) search.found = window;
+    }
+    return search.found ? FALSE : TRUE;
+}
+
 // The system's sign-in dialog of the program, found by its password field (its
 // title is Windows' or Wine's own).
 HWND SignInDialog(DWORD pid) {
-    struct Search {
-        DWORD pid;
-        HWND found;
-    } search = {pid, nullptr};
-    EnumWindows(
-        [](HWND window, LPARAM context) {
-            auto& search = *reinterpret_cast<Search*>(context);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if (owner != search.pid || !IsWindowVisible(window)) return TRUE;
-            for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-                if (GetWindowLongA(child, GWL_STYLE) & ES_PASSWORD) search.found = window;
-            }
-            return search.found ? FALSE : TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    SignInSearch search = {pid, nullptr};
+    EnumWindows(FindSignIn, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
