@@ -459,6 +459,10 @@ Step AnswerSignIn(std::string answer) {
             run.Fail("no sign-in dialog for \"" + answer + "\"");
             return;
         }
+        RECT frame = {};  // what the person sees: the last dialog answered
+        run.PaintNow();
+        GetWindowRect(dialog, &frame);
+        SaveScreenshot(frame, run.OutputFile("sign-in.bmp"));
         const size_t colon = answer.find(':');
         HWND user = nullptr;
         for (HWND child = GetWindow(dialog, GW_CHILD); child && colon != std::string::npos; child = GetWindow(child, GW_HWNDNEXT)) {
