@@ -295,21 +295,24 @@ def wait_for_port(port, seconds=10):
 
 class Proxy:
     """A proxy of Debian's on a free loopback port, with a configuration of its own in `directory`, which
-    alone knows the service's name. Started on another port if the one it was given was taken in the
-    meantime; stopped by its process."""
+    alone knows the service's name; started on another port if its own was taken in the meantime."""
 
     def __init__(self, directory, host):
         self.directory = Path(directory)
         self.directory.chmod(0o777)  # the proxy writes as its own user
-        self.host = host
         for attempt in range(3):
             with socket.create_server(("127.0.0.1", 0)) as probe:
                 self.port = probe.getsockname()[1]
-            self.process = subprocess.Popen(self.command(), stdout=subprocess.DEVNULL, stderr=subprocess.STDOUT)
+            self.process = subprocess.Popen(self.command(host), stdout=subprocess.DEVNULL, stderr=subprocess.STDOUT)
             if wait_for_port(self.port):
                 return
             self.stop()
-        raise RuntimeError(f"{type(self).__name__} did not start: " + self.failure())
+        log = self.directory / self.LOG
+        raise RuntimeError(f"{type(self).__name__} did not start: " + (log.read_text(errors="replace")
+                                                                       if log.exists() else "no log"))
+
+    def log(self):
+        return []
 
     def stop(self):
         self.process.terminate()
@@ -318,29 +321,27 @@ class Proxy:
 
 class Squid(Proxy):
     """Debian's squid: it knows the service's name from its hosts file, logs each request as its method,
-    URL and user, and with `password` lets nobody through without signing in, with any password
-    ("any") or one of its password file ("jo" with "secret")."""
+    URL and user, and with `password` lets nobody through without jo's ("secret")."""
 
-    def __init__(self, directory, host, password=None):
+    LOG = "cache.log"
+
+    def __init__(self, directory, host, password=False):
         self.password = password
         super().__init__(directory, host)
 
-    def command(self):
-        (self.directory / "hosts").write_text(f"127.0.0.1 {self.host}\n")
+    def command(self, host):
+        (self.directory / "hosts").write_text(f"127.0.0.1 {host}\n")
         config = [f"http_port 127.0.0.1:{self.port}", f"pid_filename {self.directory}/squid.pid",
                   f"hosts_file {self.directory}/hosts", f"cache_log {self.directory}/cache.log",
                   "logformat line %rm %ru %un", f"access_log stdio:{self.directory}/access.log line",
                   "strip_query_terms off", "cache deny all", "shutdown_lifetime 0 seconds", "pinger_enable off",
                   "visible_hostname proxy.test", f"coredump_dir {self.directory}"]
-        if self.password == "any":
-            config += ["auth_param basic program /usr/lib/squid/basic_fake_auth"]
-        elif self.password:
+        if self.password:
             entry = subprocess.run(["openssl", "passwd", "-apr1", "secret"], capture_output=True, text=True,
                                    check=True).stdout.strip()
             (self.directory / "passwords").write_text(f"jo:{entry}\n")
-            config += [f"auth_param basic program /usr/lib/squid/basic_ncsa_auth {self.directory}/passwords"]
-        if self.password:
-            config += ["auth_param basic realm staff", "acl staff proxy_auth REQUIRED", "http_access deny !staff"]
+            config += [f"auth_param basic program /usr/lib/squid/basic_ncsa_auth {self.directory}/passwords",
+                       "auth_param basic realm staff", "acl staff proxy_auth REQUIRED", "http_access deny !staff"]
         config += ["http_access allow all"]
         (self.directory / "squid.conf").write_text("\n".join(config) + "\n")
         # A service name of its own keeps its shared memory apart from any other squid's (the machine's own
@@ -353,9 +354,6 @@ class Squid(Proxy):
             command = ["unshare", "-m", "--propagation", "unchanged", "sh", "-c", own_shm, "-"] + command
         return command
 
-    def failure(self):
-        return (self.directory / "cache.log").read_text(errors="replace")
-
     def log(self):
         """Method, URL and user of each request, without the connections that only checked squid was up."""
         path = self.directory / "access.log"
@@ -364,21 +362,18 @@ class Squid(Proxy):
 
 class Tinyproxy(Proxy):
     """Debian's tinyproxy, asking for jo's password ("secret"): it answers 407 at once and closes the
-    connection, a request's body unread. It knows the service's name from an /etc/hosts of its own, in a
-    mount namespace of its own."""
+    connection, a request's body unread. It knows the service's name from an /etc/hosts of its own."""
 
-    def command(self):
-        (self.directory / "hosts").write_text(f"127.0.0.1 localhost\n127.0.0.1 {self.host}\n")
+    LOG = "tinyproxy.log"
+
+    def command(self, host):
+        (self.directory / "hosts").write_text(f"127.0.0.1 localhost\n127.0.0.1 {host}\n")
         (self.directory / "tinyproxy.conf").write_text(
-            f"Port {self.port}\nListen 127.0.0.1\nTimeout 30\nMaxClients 20\nAllow 127.0.0.1\nBasicAuth jo secret\n"
-            f"LogFile \"{self.directory}/tinyproxy.log\"\nLogLevel Info\n")
+            f"Port {self.port}\nListen 127.0.0.1\nTimeout 30\nAllow 127.0.0.1\nBasicAuth jo secret\n"
+            f"LogFile \"{self.directory}/tinyproxy.log\"\n")
         own_hosts = '{ mount --make-rprivate / || mount --make-rprivate /etc; } 2>/dev/null; mount --bind "$0" /etc/hosts && exec "$@"'
         return ["unshare", "-m", "--propagation", "unchanged", "sh", "-c", own_hosts, str(self.directory / "hosts"),
                 "tinyproxy", "-d", "-c", str(self.directory / "tinyproxy.conf")]
-
-    def failure(self):
-        path = self.directory / "tinyproxy.log"
-        return path.read_text(errors="replace") if path.exists() else "no log"
 
 
 class Recorder:
@@ -435,117 +430,72 @@ class ThroughProxyTest(DrivesTheProgram, unittest.TestCase):
         else:
             self.wine("reg", "delete", self.SETTINGS, "/v", "ProxyServer", "/f")
 
-    def submit(self, scheme, proxy, tls, answers="", message=None, cause="", environment=False):
-        """One submission through `proxy` (host:port) to a service over `scheme`, answering the sign-in
-        dialogs so ("user:password;cancel;..."). message None: it must be stored; else the program's
-        message begins so and names `cause`. Returns the service's rows and what the recorder in the
-        service's place received over https."""
-        port = int(os.environ["DR_SERVICE_PORT"])
-        recorder = None
-        with self.serving(port if not tls else 0, tls) as service:
-            try:
-                if tls:
-                    recorder = Recorder(port, service.server_address[1])
-                self.use_proxy(None if environment else proxy)
-                env = dict(os.environ, DR_SIGN_IN=answers, DR_HTTP_PROXY=f"http://{proxy}" if environment else "")
-                driver, program = (os.environ["DR_TLS_DRIVER"], os.environ["DR_TLS_PROGRAM"]) if tls else \
-                    (os.environ["DR_HTTP_DRIVER"], os.environ["DR_HTTP_PROGRAM"])
-                if message is None:
-                    self.drive(driver, program, "--real-service", env=env)
-                else:
-                    self.refused(driver, program, message, cause, env=env)
-                received = recorder.received if recorder else []
-                for sent in received:
-                    self.assertTrue(sent.startswith(b"\x16"), sent[:16])  # a TLS ClientHello first
-                    self.assertNotIn(b"EmailAddress", sent)
-                return service.store.all(), received
-            finally:
-                if recorder:
-                    recorder.close()
-                self.use_proxy(None)
-
-    def test_the_form_goes_through_the_proxy_and_over_https_only_in_tls(self):
+    def test_the_form_goes_through_the_proxy_signed_in_and_over_https_only_in_tls(self):
+        # squid, open or checking jo's password ("secret"); tinyproxy, which answers 407 and closes the
+        # connection before it reads a request's body; a proxy that cannot be reached. The person
+        # answers the system's sign-in dialogs so ("user:password;cancel").
         host, port = os.environ["DR_PROXIED_HOST"], int(os.environ["DR_SERVICE_PORT"])
         certificates = self.certificates(host)
-        refused = "Error Sending the Information to Server."
+        url = f"http://{host}:{port}/frmAction/download.aspx?FromSite=yes"
+        refused, proxy_message = "Error Sending the Information to Server.", "The Proxy Server {proxy} "
+        # scheme, the proxy, the service's certificate, the answers, the message (None: the form is stored)
+        # and the words of its cause
+        cases = [("http", "open", None, "", None, ""), ("https", "open", "valid", "", None, ""),
+                 ("https", "open", "expired", "", refused, "expired"),
+                 ("https", "open", "otherhost", "", refused, "common name"),
+                 ("https", "dead", "valid", "", "Error Connecting to the Proxy Server {proxy}.", "The attempt to connect"),
+                 ("https", "environment", "valid", "", None, ""),
+                 ("http", "password", None, "jo:secret", None, ""), ("https", "password", "valid", "jo:secret", None, ""),
+                 ("http", "password", None, "cancel", proxy_message + "Asks for a Sign-In", "None Was Given"),
+                 ("https", "password", "valid", "jo:wrong;jo:secret", None, ""),
+                 ("http", "password", None, "jo:wrong;jo:wrong;jo:wrong", proxy_message + "Did Not Accept", "407"),
+                 ] + [("http", "tinyproxy", None, "jo:secret", None, "")] * 10
         with socket.socket() as dead:  # bound, never listening: every connection is refused
             dead.bind(("127.0.0.1", 0))
-            dead_proxy = f"127.0.0.1:{dead.getsockname()[1]}"
-            # scheme, where the proxy is set, the service's certificate, the message (None: the form is stored)
-            # and the words of its cause
-            cases = [("http", "registry", None, None, ""), ("https", "registry", "valid", None, ""),
-                     ("https", "registry", "expired", refused, "expired"),
-                     ("https", "registry", "otherhost", refused, "common name"),
-                     ("https", "dead", "valid", f"Error Connecting to the Proxy Server {dead_proxy}.",
-                      "The attempt to connect"),
-                     ("https", "environment", "valid", None, "")]
-            for scheme, setting, certificate, message, cause in cases:
-                with self.subTest(scheme=scheme, proxy=setting, certificate=certificate), \
-                        tempfile.TemporaryDirectory() as squid_dir:
-                    squid = Squid(squid_dir, host)
+            for i, (scheme, kind, certificate, answers, message, cause) in enumerate(cases):
+                with self.subTest(i=i, scheme=scheme, proxy=kind, certificate=certificate, answers=answers), \
+                        tempfile.TemporaryDirectory() as proxy_dir:
+                    server = Tinyproxy(proxy_dir, host) if kind == "tinyproxy" else \
+                        Squid(proxy_dir, host, password=kind == "password")
+                    tls = certificate and (certificates / f"{certificate}.pem", certificates / f"{certificate}.key")
+                    proxy = "127.0.0.1:%d" % (dead.getsockname()[1] if kind == "dead" else server.port)
+                    recorder = None  # in the service's place, over https: what crosses the wire
                     try:
-                        tls = certificate and (certificates / f"{certificate}.pem", certificates / f"{certificate}.key")
-                        proxy = dead_proxy if setting == "dead" else f"127.0.0.1:{squid.port}"
-                        stored, received = self.submit(scheme, proxy, tls, message=message, cause=cause,
-                                                       environment=setting == "environment")
-                        print(setting, certificate, squid.log())
-                        if message is None:
-                            self.assertEqual(1, len(stored))
-                            url = f"http://{host}:{port}/frmAction/download.aspx?FromSite=yes"
-                            # over http the proxy first hears a request without the form
-                            wanted = [f"CONNECT {host}:{port} -"] if tls else [f"OPTIONS {url} -", f"POST {url} -"]
-                            self.assertEqual(wanted, squid.log())
+                        with self.serving(0 if tls else port, tls) as service:
                             if tls:
-                                self.assertTrue(received)
-                        else:
-                            self.assertEqual([], stored)
-                    finally:
-                        squid.stop()
-
-    def test_a_proxy_that_asks_for_a_password_gets_the_one_given(self):
-        # squid checks jo's password ("secret"); the person answers the system's sign-in dialog.
-        host, port = os.environ["DR_PROXIED_HOST"], int(os.environ["DR_SERVICE_PORT"])
-        certificates = self.certificates(host)
-        tls = (certificates / "valid.pem", certificates / "valid.key")
-        # scheme, the answers to the dialogs, the message (None: stored), the words of its cause
-        cases = [("http", "jo:secret", None, ""), ("https", "jo:secret", None, ""),
-                 ("http", "cancel", "Asks for a Sign-In", "None Was Given"),
-                 ("https", "jo:wrong;jo:secret", None, ""),
-                 ("http", "jo:wrong;jo:wrong;jo:wrong", "Did Not Accept", "Status 407")]
-        for scheme, answers, message, cause in cases:
-            with self.subTest(scheme=scheme, answers=answers), tempfile.TemporaryDirectory() as squid_dir:
-                squid = Squid(squid_dir, host, password="jo")
-                try:
-                    proxy = f"127.0.0.1:{squid.port}"
-                    stored, _ = self.submit(scheme, proxy, tls if scheme == "https" else None, answers,
-                                            message and f"The Proxy Server {proxy} {message}", cause)
-                    log = squid.log()
-                    print(answers, log)
-                    if message:
-                        self.assertEqual([], stored)
-                        self.assertFalse([line for line in log if line.startswith("POST")], log)  # nor the proxy
-                        continue
-                    self.assertEqual(1, len(stored))
-                    url = f"http://{host}:{port}/frmAction/download.aspx?FromSite=yes"
-                    if scheme == "http":  # the form went once, signed in, never to the proxy unsigned
-                        self.assertEqual([f"POST {url} jo"], [line for line in log if line.startswith("POST")])
-                    else:
-                        self.assertIn(f"CONNECT {host}:{port} jo", log)
-                finally:
-                    squid.stop()
-
-    def test_a_proxy_that_refuses_before_reading_asks_every_time(self):
-        # tinyproxy answers 407 and closes the connection before it reads a request's body.
-        host = os.environ["DR_PROXIED_HOST"]
-        with tempfile.TemporaryDirectory() as proxy_dir:
-            tinyproxy = Tinyproxy(proxy_dir, host)
-            try:
-                for run in range(10):
-                    with self.subTest(run=run):
-                        stored, _ = self.submit("http", f"127.0.0.1:{tinyproxy.port}", None, "jo:secret")
+                                recorder = Recorder(port, service.server_address[1])
+                            self.use_proxy(None if kind == "environment" else proxy)
+                            env = dict(os.environ, DR_SIGN_IN=answers,
+                                       DR_HTTP_PROXY=f"http://{proxy}" if kind == "environment" else "")
+                            driver, program = (os.environ["DR_TLS_DRIVER"], os.environ["DR_TLS_PROGRAM"]) if tls else \
+                                (os.environ["DR_HTTP_DRIVER"], os.environ["DR_HTTP_PROGRAM"])
+                            if message is None:
+                                self.drive(driver, program, "--real-service", env=env)
+                            else:
+                                self.refused(driver, program, message.format(proxy=proxy), cause, env=env)
+                            stored, received = service.store.all(), recorder.received if recorder else []
+                        for sent in received:
+                            self.assertTrue(sent.startswith(b"\x16"), sent[:16])  # a TLS ClientHello first
+                            self.assertNotIn(b"EmailAddress", sent)
+                        log = server.log()
+                        print(kind, certificate, answers, log)
+                        forms = [line for line in log if line.startswith("POST")]
+                        if message:
+                            self.assertEqual(([], []), (stored, forms))  # nor did the form reach the proxy
+                            continue
+                        # the form went once, signed in where the proxy asked, and over https only inside TLS
                         self.assertEqual(1, len(stored))
-            finally:
-                tinyproxy.stop()
+                        user = "jo" if answers else "-"
+                        if tls:
+                            self.assertTrue(received)
+                            self.assertIn(f"CONNECT {host}:{port} {user}", log)
+                        elif kind != "tinyproxy":
+                            self.assertEqual([f"POST {url} {user}"], forms)
+                    finally:
+                        if recorder:
+                            recorder.close()
+                        self.use_proxy(None)
+                        server.stop()
 
 
 if __name__ == "__main__":

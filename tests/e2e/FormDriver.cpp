@@ -426,43 +426,32 @@ Step ExpectNoError() {
 
 // --- A proxy's sign-in.
 
+// The system's sign-in dialog of a process, found by its password field (its
+// title is Windows' or Wine's own).
 struct SignInSearch {
     DWORD pid;
-    HWND found;
+    HWND dialog;
 };
-
 BOOL CALLBACK FindSignIn(HWND window, LPARAM context) {
     auto& search = *reinterpret_cast<SignInSearch*>(context);
     DWORD owner = 0;
     GetWindowThreadProcessId(window, &owner);
-    if (owner != search.pid || !IsWindowVisible(window)) return TRUE;
-    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        if (GetWindowLongA(child, GWL_STYLE) & ES_PASSWORD) search.found = window;
+    for (HWND child = GetWindow(window, GW_CHILD); child && IsWindowVisible(window); child = GetWindow(child, GW_HWNDNEXT)) {
+        if (owner == search.pid && GetWindowLongA(child, GWL_STYLE) & ES_PASSWORD) search.dialog = window;
     }
-    return search.found ? FALSE : TRUE;
-}
-
-// The system's sign-in dialog of the program, found by its password field (its
-// title is Windows' or Wine's own).
-HWND SignInDialog(DWORD pid) {
-    SignInSearch search = {pid, nullptr};
-    EnumWindows(FindSignIn, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return TRUE;
 }
 
 // Answers the sign-in dialog: "user:password" signs in (the password into the
 // password field, the user into the field before it), "cancel" cancels.
 Step AnswerSignIn(std::string answer) {
     return [=](Run& run) {
-        HWND dialog = nullptr;
-        if (!WaitUntil([&] { return (dialog = SignInDialog(run.ProcessId())) != nullptr; }, 15000)) {
+        SignInSearch search = {run.ProcessId(), nullptr};
+        if (!WaitUntil([&] { return EnumWindows(FindSignIn, reinterpret_cast<LPARAM>(&search)) && search.dialog; }, 15000)) {
             run.Fail("no sign-in dialog for \"" + answer + "\"");
             return;
         }
-        RECT frame = {};  // what the person sees: the last dialog answered
-        run.PaintNow();
-        GetWindowRect(dialog, &frame);
-        SaveScreenshot(frame, run.OutputFile("sign-in.bmp"));
+        HWND dialog = search.dialog;
         const size_t colon = answer.find(':');
         HWND user = nullptr;
         for (HWND child = GetWindow(dialog, GW_CHILD); child && colon != std::string::npos; child = GetWindow(child, GW_HWNDNEXT)) {
