@@ -27,12 +27,20 @@ DWORD RunProbe(const char* check) {
     return code;
 }
 
-// Each run guards its stack with a value of its own, and an overrun ends the
-// process at once, as a fail-fast: none of the program's handlers runs.
-TEST(StackGuard, DiffersEachRunAndAnOverrunEndsTheProcess) {
-    const DWORD first = RunProbe("guard"), second = RunProbe("guard");
-    EXPECT_NE(first, second);
-    for (DWORD guard : {first, second}) EXPECT_NE(0xBB40E64Eu, guard) << "the fixed guard, not a random one";
+// Each run guards its stack with a value of its own: random in every bit, not
+// only in those the time and the process change. And an overrun ends the process
+// at once, as a fail-fast: none of the program's handlers runs.
+TEST(StackGuard, IsRandomEachRunAndAnOverrunEndsTheProcess) {
+    // The low 32 bits of the fixed guard a program keeps that never sets its own.
+    const DWORD fixed = sizeof(void*) == 8 ? 0x2DDFA232u : 0xBB40E64Eu;
+    const DWORD first = RunProbe("guard");
+    DWORD changed = 0;  // the bits in which a later run's guard differs from the first's
+    for (int run = 0; run < 20; ++run) {
+        const DWORD guard = RunProbe("guard");
+        EXPECT_NE(fixed, guard) << "the fixed guard, not one of this run";
+        changed |= guard ^ first;
+    }
+    EXPECT_EQ(0xFFFFFFFFu, changed) << "the bits that never changed are not random";
     EXPECT_EQ(static_cast<DWORD>(STATUS_STACK_BUFFER_OVERRUN), RunProbe("overrun"));
 }
 
