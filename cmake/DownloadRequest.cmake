@@ -1,10 +1,10 @@
 # add_product_executable(NAME SOURCES...): an executable built exactly as the product
-# is, from the targets src/ defines: its own start-up (form/Startup.cpp) instead of
+# is, from the targets src/ defines: its own start-up (startup/Startup.cpp) instead of
 # the toolchain's, the program's flags, stripped, without a link time stamp (the
 # same sources make the same bytes).
 function(add_product_executable name)
   set(src ${PROJECT_SOURCE_DIR}/src)
-  add_executable(${name} WIN32 ${src}/form/Startup.cpp ${src}/core/Heap.cpp ${ARGN})
+  add_executable(${name} WIN32 ${src}/startup/Startup.cpp ${src}/startup/Heap.cpp ${ARGN})
   target_link_libraries(${name} PRIVATE program_flags dr_windows)
   target_link_options(${name} PRIVATE -nostartfiles -Wl,--disable-auto-import -s -Wl,--no-insert-timestamp)
 endfunction()

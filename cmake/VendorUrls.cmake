@@ -29,7 +29,7 @@ endfunction()
 function(vendor_urls target web crm)
   vendor_site("${web}" web_url web_name)
   vendor_site("${crm}" crm_url crm_name)
-  target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/src/form/VendorUrls.cpp)
+  target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/src/config/VendorUrls.cpp)
   target_compile_definitions(${target} PRIVATE
     VENDOR_WEB_URL="${web_url}" VENDOR_CRM_URL="${crm_url}" VENDOR_CRM_NAME="${crm_name}")
 endfunction()

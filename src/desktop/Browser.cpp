@@ -7,7 +7,7 @@
 #include <atomic>
 
 #include "core/Text.h"
-#include "desktop/BrowserCommand.h"
+#include "rules/BrowserCommand.h"
 #include "desktop/ErrorBox.h"
 #include "desktop/Platform.h"
 #include "desktop/RegistryReader.h"

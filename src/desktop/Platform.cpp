@@ -4,7 +4,7 @@
 
 #include <string.h>
 
-#include "form/Characters.h"
+#include "rules/Characters.h"
 
 bool IsNotNtPlatform() {
     OSVERSIONINFOA version = {};

@@ -2,7 +2,7 @@
 
 #include <stdint.h>
 
-#include "form/Characters.h"
+#include "rules/Characters.h"
 
 // Which Windows this is, and the code page the form's text travels in.
 

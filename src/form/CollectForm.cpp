@@ -2,9 +2,9 @@
 
 #include "desktop/ErrorBox.h"
 #include "desktop/Platform.h"
-#include "form/EmailCheck.h"
+#include "rules/EmailCheck.h"
 #include "form/ProgramState.h"
-#include "form/VendorUrls.h"
+#include "config/VendorUrls.h"
 #include "resource.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include "form/CollectForm.h"
 #include "form/ProgramState.h"
 #include "form/ScaledPicture.h"
-#include "form/VendorUrls.h"
+#include "config/VendorUrls.h"
 #include "resource.h"
 #include "submit/SubmissionWorker.h"
 

@@ -4,7 +4,7 @@
 #include <string.h>
 
 #include "desktop/Platform.h"
-#include "form/Characters.h"
+#include "rules/Characters.h"
 
 void WindowWrapper::Attach(HWND target, HWND insertAfter, int x, int y, int width, int height, UINT flags) {
     window = target;

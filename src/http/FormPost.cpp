@@ -8,11 +8,11 @@
 #include "core/TextList.h"
 #include "desktop/Platform.h"
 #include "desktop/SystemErrorText.h"
-#include "http/Charset.h"
-#include "http/FormBody.h"
-#include "http/ProxySetting.h"
+#include "rules/Charset.h"
+#include "rules/FormBody.h"
+#include "rules/ProxySetting.h"
 #include "http/ScratchFile.h"
-#include "http/SplitUrl.h"
+#include "rules/SplitUrl.h"
 #include "http/WinInet.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include "desktop/Browser.h"
 #include "desktop/ErrorBox.h"
 #include "form/ProgramState.h"
-#include "form/VendorUrls.h"
+#include "config/VendorUrls.h"
 #include "submit/PostForm.h"
 #include "resource.h"
 

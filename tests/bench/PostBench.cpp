@@ -15,10 +15,10 @@
 
 #include "BenchClock.h"
 #include "core/TextList.h"
-#include "http/FormBody.h"
+#include "rules/FormBody.h"
 #include "http/FormPost.h"
 #include "http/ScratchFile.h"
-#include "http/SplitUrl.h"
+#include "rules/SplitUrl.h"
 #include "support/SampleForm.h"
 #include "support/ScriptedServer.h"
 

@@ -36,7 +36,7 @@
 #include <thread>
 #include <vector>
 
-#include "form/VendorUrls.h"
+#include "config/VendorUrls.h"
 #include "resource.h"
 #include "support/BesideThisProgram.h"
 #include "support/ScriptedServer.h"

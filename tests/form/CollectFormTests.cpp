@@ -9,7 +9,7 @@
 #include "form/CollectForm.h"
 #include "form/DialogProcedure.h"
 #include "form/ProgramState.h"
-#include "form/VendorUrls.h"
+#include "config/VendorUrls.h"
 #include "resource.h"
 #include "support/WindowProbe.h"
 

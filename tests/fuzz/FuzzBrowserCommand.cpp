@@ -9,7 +9,7 @@
 #include <string>
 
 #include "FuzzCheck.h"
-#include "desktop/BrowserCommand.h"
+#include "rules/BrowserCommand.h"
 
 namespace {
 

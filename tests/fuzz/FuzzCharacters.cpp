@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "FuzzCheck.h"
-#include "form/Characters.h"
+#include "rules/Characters.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 3) return 0;

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "FuzzCheck.h"
-#include "http/FormBody.h"
+#include "rules/FormBody.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 
 #include "core/TextList.h"
 #include "desktop/SystemErrorText.h"
-#include "http/Charset.h"
+#include "rules/Charset.h"
 #include "http/ScratchFile.h"
 #include "http/WinInet.h"
 #include "support/ScriptedServer.h"

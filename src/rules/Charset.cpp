@@ -1,4 +1,4 @@
-#include "http/Charset.h"
+#include "rules/Charset.h"
 
 #include <stdint.h>
 

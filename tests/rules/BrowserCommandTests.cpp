@@ -1,4 +1,4 @@
-#include "desktop/BrowserCommand.h"
+#include "rules/BrowserCommand.h"
 
 #include <gtest/gtest.h>
 

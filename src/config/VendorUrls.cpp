@@ -1,4 +1,4 @@
-#include "form/VendorUrls.h"
+#include "config/VendorUrls.h"
 
 // VENDOR_WEB_URL and VENDOR_CRM_URL are scheme://host[:port], each with the
 // scheme its build variable named (http without one); VENDOR_CRM_NAME is the

@@ -1,10 +1,10 @@
-#include "form/Characters.h"
+#include "rules/Characters.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "form/EmailCheck.h"
+#include "rules/EmailCheck.h"
 
 namespace {
 

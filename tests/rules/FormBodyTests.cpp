@@ -1,11 +1,11 @@
-#include "http/FormBody.h"
+#include "rules/FormBody.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "http/Charset.h"
+#include "rules/Charset.h"
 #include "support/SampleForm.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "http/SplitUrl.h"
+#include "rules/SplitUrl.h"
 
 #include <stdint.h>
 #include <stdlib.h>

@@ -1,11 +1,11 @@
-#include "http/ProxySetting.h"
+#include "rules/ProxySetting.h"
 
 #include <stddef.h>
 #include <stdint.h>
 #include <string.h>
 
 #include "core/Text.h"
-#include "http/SplitUrl.h"
+#include "rules/SplitUrl.h"
 
 namespace {
 

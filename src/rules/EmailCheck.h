@@ -1,6 +1,6 @@
 #pragma once
 
-#include "form/Characters.h"
+#include "rules/Characters.h"
 
 // The form's e-mail rule: not empty, at least one "@" and one ".", anywhere, each
 // a character of its own in the code page the address is written in.

@@ -11,7 +11,7 @@
 #include <stdlib.h>
 
 #include "desktop/SystemLibrary.h"
-#include "form/StackGuard.h"
+#include "startup/StackGuard.h"
 
 // Laid out by the linker: -1, the constructors in link order, then 0.
 extern "C" void (*__CTOR_LIST__[])();  // NOLINT(bugprone-reserved-identifier)

@@ -1,6 +1,6 @@
-#include "form/EmailCheck.h"
+#include "rules/EmailCheck.h"
 
-#include "form/Characters.h"
+#include "rules/Characters.h"
 
 bool IsAcceptableEmail(const char* address, const CodePageLayout& layout) {
     return *address && HasCharacter(layout, address, '@') && HasCharacter(layout, address, '.');

@@ -1,6 +1,6 @@
-#include "http/SplitUrl.h"
+#include "rules/SplitUrl.h"
 
-#include "http/ProxySetting.h"
+#include "rules/ProxySetting.h"
 
 #include <gtest/gtest.h>
 

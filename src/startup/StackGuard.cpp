@@ -1,4 +1,4 @@
-#include "form/StackGuard.h"
+#include "startup/StackGuard.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "form/Characters.h"
+#include "rules/Characters.h"
 
 #include <stdint.h>
 

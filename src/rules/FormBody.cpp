@@ -1,4 +1,4 @@
-#include "http/FormBody.h"
+#include "rules/FormBody.h"
 
 #include <stddef.h>
 #include <stdint.h>
