@@ -7,11 +7,11 @@
 #include <atomic>
 
 #include "core/Text.h"
-#include "rules/BrowserCommand.h"
 #include "desktop/ErrorBox.h"
 #include "desktop/Platform.h"
 #include "desktop/RegistryReader.h"
 #include "desktop/SystemLibrary.h"
+#include "rules/BrowserCommand.h"
 
 char* browserPath = nullptr;
 

@@ -1,11 +1,11 @@
 #include "form/CollectForm.h"
 
+#include "config/VendorUrls.h"
 #include "desktop/ErrorBox.h"
 #include "desktop/Platform.h"
-#include "rules/EmailCheck.h"
 #include "form/ProgramState.h"
-#include "config/VendorUrls.h"
 #include "resource.h"
+#include "rules/EmailCheck.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
 #include "form/DialogProcedure.h"
 
+#include "config/VendorUrls.h"
 #include "desktop/Browser.h"
 #include "desktop/RegistryReader.h"
 #include "form/CollectForm.h"
 #include "form/ProgramState.h"
 #include "form/ScaledPicture.h"
-#include "config/VendorUrls.h"
 #include "resource.h"
 #include "submit/SubmissionWorker.h"
 

@@ -8,12 +8,12 @@
 #include "core/TextList.h"
 #include "desktop/Platform.h"
 #include "desktop/SystemErrorText.h"
+#include "http/ScratchFile.h"
+#include "http/WinInet.h"
 #include "rules/Charset.h"
 #include "rules/FormBody.h"
 #include "rules/ProxySetting.h"
-#include "http/ScratchFile.h"
 #include "rules/SplitUrl.h"
-#include "http/WinInet.h"
 
 namespace {
 

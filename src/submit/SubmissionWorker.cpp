@@ -1,12 +1,12 @@
 #include "submit/SubmissionWorker.h"
 
+#include "config/VendorUrls.h"
 #include "core/Text.h"
 #include "desktop/Browser.h"
 #include "desktop/ErrorBox.h"
 #include "form/ProgramState.h"
-#include "config/VendorUrls.h"
-#include "submit/PostForm.h"
 #include "resource.h"
+#include "submit/PostForm.h"
 
 namespace {
 

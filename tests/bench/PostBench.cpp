@@ -15,9 +15,9 @@
 
 #include "BenchClock.h"
 #include "core/TextList.h"
-#include "rules/FormBody.h"
 #include "http/FormPost.h"
 #include "http/ScratchFile.h"
+#include "rules/FormBody.h"
 #include "rules/SplitUrl.h"
 #include "support/SampleForm.h"
 #include "support/ScriptedServer.h"

@@ -6,10 +6,10 @@
 #include <thread>
 #include <vector>
 
+#include "config/VendorUrls.h"
 #include "form/CollectForm.h"
 #include "form/DialogProcedure.h"
 #include "form/ProgramState.h"
-#include "config/VendorUrls.h"
 #include "resource.h"
 #include "support/WindowProbe.h"
 

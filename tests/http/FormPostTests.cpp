@@ -13,11 +13,11 @@
 
 #include "core/TextList.h"
 #include "desktop/SystemErrorText.h"
-#include "rules/Charset.h"
 #include "http/ScratchFile.h"
 #include "http/WinInet.h"
-#include "support/ScriptedServer.h"
+#include "rules/Charset.h"
 #include "support/SampleForm.h"
+#include "support/ScriptedServer.h"
 #include "support/TempFolder.h"
 #include "support/TestRegistry.h"
 
