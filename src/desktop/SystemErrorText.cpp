@@ -53,7 +53,7 @@ Text SystemErrorText(DWORD code, HMODULE wininet) {
         return text;
     }
     char fallback[120];
-    wsprintfA(fallback, "The system cannot find error message for error number %d", static_cast<int>(code));
+    wsprintfA(fallback, "The system cannot find error message for error number %lu", code);
     for (const Meaning& meaning : kMeanings) {
         if (meaning.code == code) wsprintfA(fallback, "%s (error %lu).\r\n", meaning.text, code);
     }

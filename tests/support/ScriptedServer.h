@@ -43,8 +43,8 @@ private:
 
     SOCKET listener = INVALID_SOCKET;
     unsigned short port = 0;
-    std::atomic<bool> stopping{false};
-    std::atomic<bool> released{false};
+    HANDLE stopping = CreateEventA(nullptr, TRUE, FALSE, nullptr);  // set once, when the server goes
+    HANDLE released = CreateEventA(nullptr, TRUE, FALSE, nullptr);  // set by Release() and when it goes
     std::atomic<int> connections{0};
     std::mutex guard;
     std::vector<Reply> script;
