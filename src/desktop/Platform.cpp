@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <stdint.h>
 #include <string.h>
 
 #include "rules/Characters.h"

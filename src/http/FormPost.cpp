@@ -344,7 +344,7 @@ Text FormPost::Submit(const Text& url) {
         } else if (basic && credentials.Given() && !AddBasicSignIn(*net, exchange.request, credentials)) {
             failedCode = GetLastError();
         } else {
-            Text failure = Send(exchange.request, &failedCode);
+            const Text failure = Send(exchange.request, &failedCode);
             if (!failure.IsEmpty() && failedCode == ERROR_SUCCESS) return failure;  // the header would not go
         }
         if (failedCode != ERROR_SUCCESS) {

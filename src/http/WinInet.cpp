@@ -1,6 +1,7 @@
 #include "http/WinInet.h"
 
 #include <stddef.h>
+#include <stdint.h>
 #include <string.h>
 
 #include "desktop/SystemLibrary.h"
@@ -25,7 +26,7 @@ const WinInetFunctions* WinInet() {
     // Only the worker calls it, once a run; the tests call it from one thread.
     // Tried once: a system without WinInet stays without it.
     static WinInetFunctions functions;
-    static enum { kUntried, kResolved, kMissing } state = kUntried;
+    static enum : uint8_t { kUntried, kResolved, kMissing } state = kUntried;
     if (state == kUntried) {
         functions.module = LoadSystemLibrary("wininet.dll");
         state = functions.module ? kResolved : kMissing;
@@ -34,7 +35,8 @@ const WinInetFunctions* WinInet() {
         for (size_t i = 0; i < kCount; ++i, name += strlen(name) + 1) {
             void (*function)() = nullptr;
             if (state == kResolved && !Resolve(functions.module, name, function)) state = kMissing;
-            memcpy(reinterpret_cast<char*>(&functions.InternetOpenA) + i * sizeof function, &function, sizeof function);
+            memcpy(reinterpret_cast<char*>(&functions.InternetOpenA) + i * sizeof function,
+                   static_cast<const void*>(&function), sizeof function);
         }
     }
     return state == kResolved ? &functions : nullptr;
