@@ -2,6 +2,7 @@
 import contextlib
 import email
 import email.policy
+import json
 import os
 import socket
 import subprocess
@@ -422,13 +423,14 @@ class ThroughProxyTest(DrivesTheProgram, unittest.TestCase):
         return subprocess.run([os.environ["DR_WINE_SESSION"], "run", os.environ["DR_WINE_SESSION_DIR"], *command],
                               capture_output=True, text=True)
 
-    def use_proxy(self, server):
-        """The proxy in the registry, as Internet Options sets it; None: no proxy there."""
-        self.wine("reg", "add", self.SETTINGS, "/v", "ProxyEnable", "/t", "REG_DWORD", "/d", "1" if server else "0", "/f")
-        if server:
-            self.wine("reg", "add", self.SETTINGS, "/v", "ProxyServer", "/d", server, "/f")
-        else:
-            self.wine("reg", "delete", self.SETTINGS, "/v", "ProxyServer", "/f")
+    def use_proxy(self, server, folder):
+        """The proxy in the registry, as Internet Options sets it; None: no proxy there. One
+        Wine process (a start costs seconds on a 32-bit Wine)."""
+        key = self.SETTINGS.replace("HKCU", "HKEY_CURRENT_USER")
+        settings = Path(folder) / "proxy.reg"
+        settings.write_text(f'REGEDIT4\n\n[{key}]\n"ProxyEnable"=dword:{1 if server else 0:08x}\n'
+                            f'"ProxyServer"={json.dumps(server) if server else "-"}\n')
+        self.assertEqual(0, self.wine("reg", "import", "Z:" + str(settings).replace("/", "\\")).returncode)
 
     def test_the_form_goes_through_the_proxy_signed_in_and_over_https_only_in_tls(self):
         # squid, open or checking jo's password ("secret"); tinyproxy, which answers 407 and closes the
@@ -464,7 +466,7 @@ class ThroughProxyTest(DrivesTheProgram, unittest.TestCase):
                         with self.serving(0 if tls else port, tls) as service:
                             if tls:
                                 recorder = Recorder(port, service.server_address[1])
-                            self.use_proxy(None if kind == "environment" else proxy)
+                            self.use_proxy(None if kind == "environment" else proxy, proxy_dir)
                             env = dict(os.environ, DR_SIGN_IN=answers,
                                        DR_HTTP_PROXY=f"http://{proxy}" if kind == "environment" else "")
                             driver, program = (os.environ["DR_TLS_DRIVER"], os.environ["DR_TLS_PROGRAM"]) if tls else \
@@ -494,7 +496,6 @@ class ThroughProxyTest(DrivesTheProgram, unittest.TestCase):
                     finally:
                         if recorder:
                             recorder.close()
-                        self.use_proxy(None)
                         server.stop()
 
 

@@ -11,14 +11,25 @@ else()
   set(WINE_ARCH win32)
 endif()
 
+# The prefix it makes is kept as the one that sessions of a test's own copy
+# (own_wine_session): a run makes one prefix, a slow step on a 32-bit Wine.
+set(WINE_TEMPLATE ${WINE_SESSION_DIR}/template)
 add_test(NAME wine_session_start COMMAND ${WINE_SESSION} start ${WINE_SESSION_DIR} ${WINE_ARCH})
-set_tests_properties(wine_session_start PROPERTIES FIXTURES_SETUP wine TIMEOUT 300)
+set_tests_properties(wine_session_start PROPERTIES FIXTURES_SETUP wine TIMEOUT 600
+  ENVIRONMENT DR_WINE_TEMPLATE=${WINE_TEMPLATE})
 add_test(NAME wine_session_stop COMMAND ${WINE_SESSION} stop ${WINE_SESSION_DIR})
 set_tests_properties(wine_session_stop PROPERTIES FIXTURES_CLEANUP wine TIMEOUT 60)
 
 # needs_wine(TEST...): the tests run in the session, or are skipped without one.
 function(needs_wine)
   set_tests_properties(${ARGN} PROPERTIES FIXTURES_REQUIRED wine SKIP_RETURN_CODE 77)
+endfunction()
+
+# own_wine_session(TEST): the test starts a session of its own, from the kept prefix,
+# once the shared one has made it; it runs beside the shared session's tests.
+function(own_wine_session name)
+  set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine SKIP_RETURN_CODE 77)
+  set_property(TEST ${name} APPEND PROPERTY ENVIRONMENT DR_WINE_TEMPLATE=${WINE_TEMPLATE})
 endfunction()
 
 # add_wine_test(NAME TARGET [args...])
