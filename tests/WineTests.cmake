@@ -28,7 +28,7 @@ endfunction()
 # own_wine_session(TEST): the test starts a session of its own, from the kept prefix,
 # once the shared one has made it; it runs beside the shared session's tests.
 function(own_wine_session name)
-  set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine SKIP_RETURN_CODE 77)
+  needs_wine(${name})
   set_property(TEST ${name} APPEND PROPERTY ENVIRONMENT DR_WINE_TEMPLATE=${WINE_TEMPLATE})
 endfunction()
 
