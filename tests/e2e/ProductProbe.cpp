@@ -2,7 +2,8 @@
 // only such a process can show. The last word of its command line names the check:
 //   guard       exits with the low 32 bits of this run's stack guard
 //   overrun     overruns a stack buffer with handlers of its own in place: the process
-//               must end with STATUS_STACK_BUFFER_OVERRUN, none of them run (they exit 1-3)
+//               must end with STATUS_STACK_BUFFER_OVERRUN, none of them run (they exit 1-3;
+//               5 when the first saw the guard's fail-fast raised as an ordinary exception)
 //   dll-default loads wininet.dll by its bare name, as the start-up left the search
 //   dll-flag    undoes the start-up's setting, loads WinInet the program's way where
 //               the system has the search flags
@@ -20,7 +21,19 @@ extern "C" uintptr_t __stack_chk_guard;  // NOLINT(bugprone-reserved-identifier)
 
 namespace {
 
-LONG CALLBACK FirstHandler(EXCEPTION_POINTERS*) { ExitProcess(1); }
+// A system that knows no fail-fast raises it as an ordinary exception, at its
+// instruction (int 0x29) and with the guard's code in ecx.
+bool IsGuardFailFast(const EXCEPTION_POINTERS* exception) {
+    const auto* at = static_cast<const unsigned char*>(exception->ExceptionRecord->ExceptionAddress);
+#ifdef _WIN64
+    const DWORD64 code = exception->ContextRecord->Rcx;
+#else
+    const DWORD code = exception->ContextRecord->Ecx;
+#endif
+    return at && at[0] == 0xCD && at[1] == 0x29 && code == FAST_FAIL_STACK_COOKIE_CHECK_FAILURE;
+}
+
+LONG CALLBACK FirstHandler(EXCEPTION_POINTERS* exception) { ExitProcess(IsGuardFailFast(exception) ? 5 : 1); }
 LONG WINAPI LastHandler(EXCEPTION_POINTERS*) { ExitProcess(2); }
 void AtExit() { ExitProcess(3); }
 
