@@ -3,9 +3,9 @@
 #include "config/VendorUrls.h"
 #include "desktop/ErrorBox.h"
 #include "desktop/Platform.h"
-#include "form/ProgramState.h"
 #include "resource.h"
 #include "rules/EmailCheck.h"
+#include "state/ProgramState.h"
 
 namespace {
 

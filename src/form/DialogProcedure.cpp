@@ -4,9 +4,9 @@
 #include "desktop/Browser.h"
 #include "desktop/RegistryReader.h"
 #include "form/CollectForm.h"
-#include "form/ProgramState.h"
 #include "form/ScaledPicture.h"
 #include "resource.h"
+#include "state/ProgramState.h"
 #include "submit/SubmissionWorker.h"
 
 namespace {

@@ -1,16 +1,10 @@
 #pragma once
 
-#include <windows.h>
-#include <wininet.h>
-
 #include "core/Text.h"
 
-// The program's own form through the exchange (http/FormPost.h): fieldNames and
-// fieldValues, a status-200 answer kept in scratchFile in the cache folder.
-
-// Posts the form to `url`; `error` (passed empty) stays empty when the service
-// took it, and otherwise says why not: the one result.
-void PostForm(const Text& url, Text& error);
-
-// Adds the content type and sends the form on `request`; an empty text on success.
-Text SendForm(HINTERNET request);
+// Posts the program's own form to `url` through the exchange (http/PostExchange.h):
+// fieldNames and fieldValues, a status-200 answer kept in scratchFile in the cache
+// folder, a proxy's sign-in dialog owned by the form. `error` (passed empty) stays
+// empty when the service took the form, and otherwise says why not. Returns 1 when
+// it took it, else 0.
+int PostForm(const Text& url, Text& error);

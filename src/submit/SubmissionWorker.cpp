@@ -4,8 +4,8 @@
 #include "core/Text.h"
 #include "desktop/Browser.h"
 #include "desktop/ErrorBox.h"
-#include "form/ProgramState.h"
 #include "resource.h"
+#include "state/ProgramState.h"
 #include "submit/PostForm.h"
 
 namespace {

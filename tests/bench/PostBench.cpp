@@ -15,7 +15,7 @@
 
 #include "BenchClock.h"
 #include "core/TextList.h"
-#include "http/FormPost.h"
+#include "http/PostExchange.h"
 #include "http/ScratchFile.h"
 #include "rules/FormBody.h"
 #include "rules/SplitUrl.h"
@@ -68,7 +68,7 @@ int main(int argc, char** argv) {
     char temp[MAX_PATH];
     GetTempPathA(MAX_PATH, temp);
     ScratchFile scratch;
-    FormPost post{names, values, temp, scratch};
+    PostExchange exchange{names, values, temp, scratch};
     const std::string minimalFile = std::string(temp) + "minimal_post.htm";
     ScriptedServer server;
     server.Script({{HttpReply(200, "Content-Length: 2\r\n", "ok")}});
@@ -80,8 +80,7 @@ int main(int argc, char** argv) {
     for (int i = 0; i < rounds; ++i) {
         if (which != "minimal") {
             const double start = Now();
-            Text error;
-            post.Post(Text(url.c_str()), error);
+            const Text error = exchange.Post(Text(url.c_str()));
             program.push_back(Now() - start);
             if (!error.IsEmpty()) {
                 fprintf(stderr, "PostForm: %s\n", error.Data());

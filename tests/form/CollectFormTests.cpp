@@ -9,8 +9,8 @@
 #include "config/VendorUrls.h"
 #include "form/CollectForm.h"
 #include "form/DialogProcedure.h"
-#include "form/ProgramState.h"
 #include "resource.h"
+#include "state/ProgramState.h"
 #include "support/WindowProbe.h"
 
 namespace {

@@ -4,8 +4,6 @@
 
 #include <string>
 
-#include "rules/EmailCheck.h"
-
 namespace {
 
 const CodePageLayout kSingleByte;
@@ -61,19 +59,6 @@ TEST(Characters, Utf8FromUtf16KeepsEveryCharacterWhole) {
                                               static_cast<int32_t>(c.units.size()), out, c.most);
         EXPECT_EQ(c.utf8, std::string(out, static_cast<size_t>(written))) << c.most;
     }
-}
-
-// The e-mail rule looks at characters: in a double-byte code page a second byte
-// of 0x40 is no "@".
-TEST(Characters, EmailCheckSeesCharactersNotBytes) {
-    EXPECT_TRUE(IsAcceptableEmail("jo@example.com", kSingleByte));
-    EXPECT_TRUE(IsAcceptableEmail("@.", kSingleByte));
-    EXPECT_FALSE(IsAcceptableEmail("", kUtf8));
-    EXPECT_FALSE(IsAcceptableEmail("jo.example.com", kUtf8));
-    EXPECT_TRUE(IsAcceptableEmail("\xE5\xB1\xB1\xE7\x94\xB0@example.jp", kUtf8));
-    EXPECT_TRUE(IsAcceptableEmail("\x8E\x52\x93\x63@example.jp", kShiftJis));
-    EXPECT_FALSE(IsAcceptableEmail("\x81\x40" "example.jp", kShiftJis));  // an ideographic space, not "@"
-    EXPECT_TRUE(IsAcceptableEmail("\x81\x40" "example.jp", kSingleByte));  // the same bytes in code page 1252
 }
 
 }  // namespace

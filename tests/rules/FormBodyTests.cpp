@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "rules/Charset.h"
 #include "support/SampleForm.h"
 
 namespace {
@@ -61,16 +60,6 @@ TEST(FormBody, WalksOnlyAsFarAsTheShorterList) {
     TextList none, onlyValues;
     EXPECT_EQ(2, BuildFormBody(none, values, onlyValues));
     EXPECT_EQ(0, onlyValues.Count());
-}
-
-// The charset parameter names the ANSI code page as web services know it.
-TEST(FormBody, CharsetNamesTheCodePage) {
-    const std::pair<uint32_t, const char*> cases[] = {
-        {1250, "windows-1250"}, {1252, "windows-1252"}, {1258, "windows-1258"}, {874, "windows-874"},
-        {932, "shift_jis"},     {936, "gbk"},           {949, "ks_c_5601-1987"}, {950, "big5"},
-        {65001, "utf-8"},       {1249, ""},             {1259, ""},             {437, ""},
-    };
-    for (const auto& c : cases) EXPECT_STREQ(c.second, CharsetName(c.first).Data()) << c.first;
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 #include <winsock2.h>
 
-#include "http/FormPost.h"
+#include "http/PostExchange.h"
 
 #include <gtest/gtest.h>
 
@@ -32,7 +32,7 @@ std::string Caused(const std::string& message, DWORD code) {
     return message + (message.back() == '.' ? " " : ". ") + SystemErrorText(code, WinInet()->module).Data();
 }
 
-class PostFormTest : public ::testing::Test {
+class PostExchangeTest : public ::testing::Test {
 protected:
     void SetUp() override {
         FillSampleForm(names, values);
@@ -47,8 +47,8 @@ protected:
     }
 
     void Post(const std::string& url, Text& error, const char* cacheFolder) {
-        FormPost post{names, values, cacheFolder, scratch, nullptr, kTestTimeoutMs};
-        post.Post(Text(url.c_str()), error);
+        PostExchange exchange{names, values, cacheFolder, scratch, nullptr, kTestTimeoutMs};
+        error = exchange.Post(Text(url.c_str()));
     }
     void Post(const std::string& url, Text& error) { Post(url, error, cache.Path().c_str()); }
 
@@ -61,7 +61,7 @@ protected:
 };
 
 // On NT the form is UTF-8, whatever the system's code page, and the request says so.
-TEST_F(PostFormTest, SendsTheExactRequestInUtf8) {
+TEST_F(PostExchangeTest, SendsTheExactRequestInUtf8) {
     Text error;
     Post(Url(), error);
     EXPECT_STREQ("", error.Data());
@@ -78,7 +78,7 @@ TEST_F(PostFormTest, SendsTheExactRequestInUtf8) {
     EXPECT_EQ(kBody, request.substr(headerEnd + 4));
 }
 
-TEST_F(PostFormTest, AnswersDecideTheOutcome) {
+TEST_F(PostExchangeTest, AnswersDecideTheOutcome) {
     std::string lines;  // 2500 bytes with line feeds
     while (lines.size() < 2500) lines += "line of the body\n";
     lines.resize(2500);
@@ -149,7 +149,7 @@ TEST_F(PostFormTest, AnswersDecideTheOutcome) {
     }
 }
 
-TEST_F(PostFormTest, WithoutACacheFolderTheScratchFileGoesToTheTemporaryFolder) {
+TEST_F(PostExchangeTest, WithoutACacheFolderTheScratchFileGoesToTheTemporaryFolder) {
     char temp[MAX_PATH];
     GetTempPathA(MAX_PATH, temp);
     const std::string expected = std::string(temp) + "my_download_temp.htm";
@@ -167,7 +167,7 @@ TEST_F(PostFormTest, WithoutACacheFolderTheScratchFileGoesToTheTemporaryFolder) 
     }
 }
 
-TEST_F(PostFormTest, FollowsARedirectToTheFinalPage) {
+TEST_F(PostExchangeTest, FollowsARedirectToTheFinalPage) {
     server.Script({{HttpReply(302, "Location: /final\r\nContent-Length: 0\r\n", "")},
                    {HttpReply(200, "Content-Length: 5\r\n", "final")}});
     Text error;
@@ -183,7 +183,7 @@ TEST_F(PostFormTest, FollowsARedirectToTheFinalPage) {
 }
 
 // Each failure names its cause after the described message.
-TEST_F(PostFormTest, FailuresBecomeMessages) {
+TEST_F(PostExchangeTest, FailuresBecomeMessages) {
     // A port bound but never listening refuses every connection, and no other program can take it.
     const SOCKET closed = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
     sockaddr_in address = {};
@@ -219,7 +219,7 @@ TEST_F(PostFormTest, FailuresBecomeMessages) {
     closesocket(closed);
 }
 
-TEST_F(PostFormTest, HttpsIsSecureAndValidatesCertificates_WineTriesTheHandshakeTwice) {
+TEST_F(PostExchangeTest, HttpsIsSecureAndValidatesCertificates_WineTriesTheHandshakeTwice) {
     const DWORD ignoring = INTERNET_FLAG_IGNORE_CERT_CN_INVALID | INTERNET_FLAG_IGNORE_CERT_DATE_INVALID |
                            INTERNET_FLAG_IGNORE_REDIRECT_TO_HTTP | INTERNET_FLAG_IGNORE_REDIRECT_TO_HTTPS;
     EXPECT_EQ(0u, (kHttpRequestFlags | kHttpsRequestFlags) & ignoring);
@@ -241,7 +241,7 @@ TEST_F(PostFormTest, HttpsIsSecureAndValidatesCertificates_WineTriesTheHandshake
 // (TLS through the tunnel to the real service, and the sign-in dialog: the tests
 // with the real program.) One proxy for the whole test, as Wine 10 reads the
 // settings once a process.
-TEST_F(PostFormTest, ThroughTheSystemsProxyHttpsKeepsTheFormFromIt) {
+TEST_F(PostExchangeTest, ThroughTheSystemsProxyHttpsKeepsTheFormFromIt) {
     auto proxy = std::make_unique<ScriptedServer>();
     const std::string address = "127.0.0.1:" + std::to_string(proxy->Port());
     const ProxySettings settings(address);

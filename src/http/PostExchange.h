@@ -17,7 +17,7 @@ const DWORD kHttpsRequestFlags = kHttpRequestFlags | INTERNET_FLAG_SECURE;
 const DWORD kExchangeTimeoutMs = 30000;
 
 // One POST of a form through WinInet, with everything it reads and writes given.
-struct FormPost {
+struct PostExchange {
     TextList& names;
     TextList& values;         // kept in step with names
     const char* cacheFolder;  // where a status-200 answer is kept; null: the temporary folder
@@ -27,17 +27,13 @@ struct FormPost {
 
     // Posts the fields to `url`, through the proxy the system's settings name,
     // if any; a proxy that asks for a password gets what the person gives the
-    // system's sign-in dialog, at most three times. `error` (passed empty) stays
-    // empty when the service took the form and its answer was read (a status-200
-    // answer is then in the scratch file), and holds a message for the user
-    // otherwise, which names the cause.
-    void Post(const Text& url, Text& error);
+    // system's sign-in dialog, at most three times. The empty text when the
+    // service took the form and its answer was read (a status-200 answer is then
+    // in the scratch file); otherwise a message for the user, which names the cause.
+    Text Post(const Text& url);
 
     // Adds the content type and sends the request with the whole body in one
-    // call; an empty text on success, else the message, and the code of the
-    // failed send in `failedCode` when given.
-    Text Send(HINTERNET request, DWORD* failedCode = nullptr);
-
-private:
-    Text Submit(const Text& url);  // Post's message, or the empty text
+    // call; the empty text on success, else the message, and the code of the
+    // failed send in `failedCode` (ERROR_SUCCESS when the header would not go).
+    Text SendForm(HINTERNET request, DWORD& failedCode);
 };

@@ -1,4 +1,4 @@
-#include "http/FormPost.h"
+#include "http/PostExchange.h"
 
 #include <stdint.h>
 #include <stdlib.h>
@@ -265,7 +265,7 @@ Text StatusRefusal(DWORD status) {
 
 }  // namespace
 
-Text FormPost::Send(HINTERNET request, DWORD* failedCode) {
+Text PostExchange::SendForm(HINTERNET request, DWORD& failedCode) {
     const WinInetFunctions& net = *WinInet();  // resolved by Post before it made the request
     // The service decodes the bytes by the code page named here.
     Text contentType("Content-Type: application/x-www-form-urlencoded");
@@ -286,14 +286,11 @@ Text FormPost::Send(HINTERNET request, DWORD* failedCode) {
     if (net.HttpSendRequestA(request, nullptr, 0, const_cast<char*>(body.Data()), static_cast<DWORD>(body.Length()))) {
         return Text();
     }
-    const DWORD code = GetLastError();
-    if (failedCode) *failedCode = code;
-    return WithCause(kSendFailed, code);
+    failedCode = GetLastError();
+    return WithCause(kSendFailed, failedCode);
 }
 
-void FormPost::Post(const Text& url, Text& error) { error = Submit(url); }
-
-Text FormPost::Submit(const Text& url) {
+Text PostExchange::Post(const Text& url) {
     Text host, path;
     int32_t port = 0, scheme = kSchemeHttp;
     if (!SplitUrl(url.Data(), host, path, port, scheme)) {
@@ -344,7 +341,7 @@ Text FormPost::Submit(const Text& url) {
         } else if (basic && credentials.Given() && !AddBasicSignIn(*net, exchange.request, credentials)) {
             failedCode = GetLastError();
         } else {
-            const Text failure = Send(exchange.request, &failedCode);
+            const Text failure = SendForm(exchange.request, failedCode);
             if (!failure.IsEmpty() && failedCode == ERROR_SUCCESS) return failure;  // the header would not go
         }
         if (failedCode != ERROR_SUCCESS) {

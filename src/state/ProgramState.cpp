@@ -1,9 +1,9 @@
-#include "form/ProgramState.h"
+#include "state/ProgramState.h"
 
 #include <atomic>
 
 #include "core/TextList.h"
-#include "form/WindowWrapper.h"
+#include "desktop/WindowWrapper.h"
 #include "http/ScratchFile.h"
 
 // Defined together so that they are constructed in this order and destroyed in reverse.

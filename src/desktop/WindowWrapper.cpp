@@ -1,4 +1,4 @@
-#include "form/WindowWrapper.h"
+#include "desktop/WindowWrapper.h"
 
 #include <stdint.h>
 #include <string.h>

@@ -29,7 +29,7 @@
 #include <atomic>
 
 #include "core/TextList.h"
-#include "form/WindowWrapper.h"
+#include "desktop/WindowWrapper.h"
 #include "http/ScratchFile.h"
 
 extern ScratchFile scratchFile;
