@@ -169,3 +169,14 @@ Text operator+(const Text& left, const char* right) {
 }
 
 Text operator+(const Text& left, const Text& right) { return left + right.Data(); }
+
+Text DecimalText(uint32_t number) {
+    char digits[11];  // 4294967295 and the terminator
+    char* first = digits + sizeof digits - 1;
+    *first = '\0';
+    do {
+        *--first = static_cast<char>('0' + number % 10);
+        number /= 10;
+    } while (number != 0);
+    return Text(first);
+}

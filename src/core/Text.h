@@ -57,3 +57,6 @@ Text operator+(const Text& left, const Text& right);
 
 // White space as the C locale's isspace sees it; no byte from 0x80 up.
 bool IsWhiteSpace(char c);
+
+// The decimal digits of a number, as messages name codes and statuses.
+Text DecimalText(uint32_t number);

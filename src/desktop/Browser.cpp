@@ -79,9 +79,9 @@ bool OpenWithShell(const char* pageUrl) {
     decltype(&::ShellExecuteExA) shellExecute = nullptr;
     decltype(&::CoInitializeEx) initialize = nullptr;
     decltype(&::CoUninitialize) uninitialize = nullptr;
-    if (!shell || !Resolve(shell, "ShellExecuteExA", shellExecute)) return false;
-    const bool initialized = com && Resolve(com, "CoInitializeEx", initialize) &&
-                             Resolve(com, "CoUninitialize", uninitialize) &&
+    if (!shell || !RESOLVE(shell, ShellExecuteExA, shellExecute)) return false;
+    const bool initialized = com && RESOLVE(com, CoInitializeEx, initialize) &&
+                             RESOLVE(com, CoUninitialize, uninitialize) &&
                              SUCCEEDED(initialize(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
     SHELLEXECUTEINFOA open = {};
     open.cbSize = sizeof open;
@@ -135,14 +135,14 @@ bool LaunchBrowser(const char* programPath, const char* pageUrl) {
     // dwFlags 0: the browser opens its window as it would when started from the
     // shell (Windows reads wShowWindow only with STARTF_USESHOWWINDOW).
 
-    // A blank first, so that the address is the first argument after the program name.
-    // (The pages' addresses are the program's own, short.) CreateProcessA may write to it.
-    char commandLine[1024];
-    wsprintfA(commandLine, " %.1000s", pageUrl);
+    // A blank first, so that the address is the first argument after the program
+    // name; a copy of the program's own, which CreateProcessA may write to.
+    char* commandLine = HeapCopy(Text(" ") + pageUrl);
     PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(programPath, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
-        return false;
-    }
+    const bool started = CreateProcessA(programPath, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                        &startup, &process) != FALSE;
+    delete[] commandLine;
+    if (!started) return false;
     CloseHandle(process.hProcess);  // the program never waits for the browser
     CloseHandle(process.hThread);
     return true;

@@ -52,10 +52,9 @@ Text SystemErrorText(DWORD code, HMODULE wininet) {
         LocalFree(message);
         return text;
     }
-    char fallback[120];
-    wsprintfA(fallback, "The system cannot find error message for error number %lu", code);
     for (const Meaning& meaning : kMeanings) {
-        if (meaning.code == code) wsprintfA(fallback, "%s (error %lu).\r\n", meaning.text, code);
+        // cppcheck-suppress useStlAlgorithm ; a loop over nine is plainer than find_if
+        if (meaning.code == code) return Text(meaning.text) + " (error " + DecimalText(code) + ").\r\n";
     }
-    return Text(fallback);
+    return Text("The system cannot find error message for error number ") + DecimalText(code);
 }

@@ -1,12 +1,13 @@
 #include "desktop/SystemLibrary.h"
 
+#include "core/Text.h"
 
 namespace {
 
 // Null where the system lacks it, and with it the LOAD_LIBRARY_SEARCH_* flags.
 decltype(&::SetDefaultDllDirectories) SetDefaultDllDirectoriesFunction() {
     decltype(&::SetDefaultDllDirectories) function = nullptr;
-    Resolve(GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories", function);
+    RESOLVE(GetModuleHandleA("kernel32.dll"), SetDefaultDllDirectories, function);
     return function;
 }
 
@@ -24,9 +25,11 @@ HMODULE LoadSystemLibrary(const char* name) {
 }
 
 HMODULE LoadSystemLibraryByPath(const char* name) {
-    char path[MAX_PATH + 32];  // the folder, then the name (the program's own, short)
-    const UINT length = GetSystemDirectoryA(path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return nullptr;
-    wsprintfA(path + length, "\\%.30s", name);
-    return LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    const UINT size = GetSystemDirectoryA(nullptr, 0);  // with its terminator
+    char* folder = size ? new char[size] : nullptr;
+    const UINT length = folder ? GetSystemDirectoryA(folder, size) : 0;
+    const Text path = Text(folder) + "\\" + name;
+    delete[] folder;
+    if (length == 0 || length >= size) return nullptr;
+    return LoadLibraryExA(path.Data(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <type_traits>
+
 // A DLL lying beside a downloaded program must never run in it: DLLs come from
 // the system folder alone.
 
@@ -23,11 +25,16 @@ HMODULE LoadSystemLibrary(const char* name);
 // search flags.
 HMODULE LoadSystemLibraryByPath(const char* name);
 
-// The function `name` of `module` into `function`, which is declared with the
-// SDK's own type (decltype(&::Name)): a 32-bit calling convention written by
-// hand could be wrong where no check sees it. False when the module lacks it.
-template <class Function>
-bool Resolve(HMODULE module, const char* name, Function& function) {
+// The function Name of `module` into `function`, which must have the SDK's own
+// type for Name (decltype(&::Name)): a calling convention written by hand, or a
+// pointer meant for another function, would unbalance the stack on 32-bit
+// Windows alone, where no 64-bit run can see it; here it does not compile.
+// False when the module lacks the function.
+#define RESOLVE(module, Name, function) ResolveAs<decltype(&::Name)>((module), #Name, (function))
+
+template <class Own, class Function>
+bool ResolveAs(HMODULE module, const char* name, Function& function) {
+    static_assert(std::is_same<Own, Function>::value, "a function goes into a pointer of its own type");
     // Through void (*)(), which any function pointer converts to and from.
     function = reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
     return function != nullptr;

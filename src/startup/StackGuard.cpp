@@ -24,7 +24,7 @@ uintptr_t __stack_chk_guard = kFixedGuard;  // NOLINT(bugprone-reserved-identifi
 // system has one (Windows 8 on) reaches no handler at all.
 [[noreturn]] void __stack_chk_fail() {  // NOLINT(bugprone-reserved-identifier): the compiler's name
     decltype(&::IsProcessorFeaturePresent) featurePresent = nullptr;
-    if (Resolve(GetModuleHandleA("kernel32.dll"), "IsProcessorFeaturePresent", featurePresent) &&
+    if (RESOLVE(GetModuleHandleA("kernel32.dll"), IsProcessorFeaturePresent, featurePresent) &&
         featurePresent(PF_FASTFAIL_AVAILABLE)) {
         __asm__ volatile("int $0x29" : : "c"(FAST_FAIL_STACK_COOKIE_CHECK_FAILURE));
     }
@@ -38,9 +38,10 @@ uintptr_t __stack_chk_guard = kFixedGuard;  // NOLINT(bugprone-reserved-identifi
 // Not guarded itself: it changes the guard it would be checked against.
 __attribute__((no_stack_protector)) void SetStackGuard() {
     uintptr_t guard = 0;
-    // The system's random numbers where it has them (XP on) ...
+    // The system's random numbers where it has them (XP on), whether or not the
+    // program imports advapi32; a KnownDLL, it always comes from the system ...
     decltype(&::SystemFunction036) random = nullptr;
-    if (Resolve(GetModuleHandleA("advapi32.dll"), "SystemFunction036", random)) random(&guard, sizeof guard);
+    if (RESOLVE(LoadLibraryA("advapi32.dll"), SystemFunction036, random)) random(&guard, sizeof guard);
     // ... and on every system what differs from run to run: the time, the
     // process and thread, the counter, and where the stack lies.
     FILETIME now;
