@@ -83,10 +83,14 @@ Text ScratchFilePath(const char* cacheFolder) {
     Text folder(cacheFolder);
     if (folder.IsEmpty()) {
         // Never a drive's root: a file of that name there may be someone else's.
-        char temp[MAX_PATH + 1];
-        const DWORD length = GetTempPathA(sizeof temp, temp);
-        if (length == 0 || length > MAX_PATH) return Text();
-        folder = Text(temp).Left(static_cast<int32_t>(length) - 1);  // without its closing backslash
+        const DWORD size = GetTempPathA(0, nullptr);  // with its terminator
+        char* temp = size ? new char[size] : nullptr;
+        const DWORD length = temp ? GetTempPathA(size, temp) : 0;
+        if (length > 0 && length < size) {
+            folder = Text(temp).Left(static_cast<int32_t>(length) - 1);  // without its closing backslash
+        }
+        delete[] temp;
+        if (folder.IsEmpty()) return Text();
     }
     return folder + "\\my_download_temp.htm";
 }

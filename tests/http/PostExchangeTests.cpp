@@ -124,7 +124,7 @@ TEST_F(PostExchangeTest, AnswersDecideTheOutcome) {
         // Windows fails the read with 12002 and its text; Wine with the socket's own
         // code, for which it has no text: the program says what it means.
         {"headers then silence (Wine: 10060)", HttpReply(200, "Content-Length: 50\r\n", "start"),
-         "The connection timed out (error 10060).\r\n", true, "", Reply::End::Hold},
+         Caused("Error Opening Response Page (Status 200)", WSAETIMEDOUT), true, "", Reply::End::Hold},
         {"endless body: 16 MiB kept, then thanks", HttpReply(200, "", ""), "", true,
          std::string(16 * 1024 * 1024, 'e'), Reply::End::Endless},
         {"line feeds: the file stops at 16 MiB", HttpReply(200, "", lineFeeds), "", true,
@@ -205,8 +205,8 @@ TEST_F(PostExchangeTest, FailuresBecomeMessages) {
         {"a refused connection", refused, Caused(sendFailed, ERROR_INTERNET_CANNOT_CONNECT), {""}},
         {"a name that does not resolve", "http://crm.does-not-resolve.invalid/x",
          Caused(sendFailed, ERROR_INTERNET_NAME_NOT_RESOLVED), {""}},
-        // The system's text for the failed read.
-        {"a reset in the middle of the body", Url(), SystemErrorText(WSAECONNRESET).Data(),
+        // The step, the answer's status, then the system's text for the failed read.
+        {"a reset in the middle of the body", Url(), Caused("Error Opening Response Page (Status 200)", WSAECONNRESET),
          {HttpReply(200, "", std::string(2048, 'x')), Reply::End::Reset, true, 300}},
     };
     for (const Case& c : cases) {
@@ -217,6 +217,27 @@ TEST_F(PostExchangeTest, FailuresBecomeMessages) {
         EXPECT_EQ(c.error, error.Data());
     }
     closesocket(closed);
+}
+
+// WinInet's limits apply to each wait: a peer that drips a byte every half second
+// meets none of them. The exchange's own bound ends it, with the step it was in.
+TEST_F(PostExchangeTest, NoPeerHoldsTheExchangeForEver) {
+    const struct {
+        const char* name;
+        std::string bytes;
+        std::string error;
+    } cases[] = {
+        {"header lines that never end", "HTTP/1.1 200 OK\r\nX-Slow: ",
+         Caused("Error Opening Response Page", ERROR_INTERNET_TIMEOUT)},
+        {"an answer that drips", HttpReply(200, "", ""),
+         Caused("Error Opening Response Page (Status 200)", ERROR_INTERNET_TIMEOUT)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        server.Script({{c.bytes, Reply::End::Drip, true, 500}});
+        PostExchange exchange{names, values, cache.Path().c_str(), scratch, nullptr, kTestTimeoutMs, 4000};
+        EXPECT_EQ(c.error, exchange.Post(Text(Url().c_str())).Data());
+    }
 }
 
 TEST_F(PostExchangeTest, HttpsIsSecureAndValidatesCertificates_WineTriesTheHandshakeTwice) {
@@ -238,13 +259,16 @@ TEST_F(PostExchangeTest, HttpsIsSecureAndValidatesCertificates_WineTriesTheHands
 // https only inside the tunnel's TLS: the proxy sees the CONNECT, never the form.
 // Over http the proxy first hears a request without the form, so that a proxy
 // that asks for a sign-in never gets the form.
+// A failed request without the form never keeps the form from going.
 // (TLS through the tunnel to the real service, and the sign-in dialog: the tests
 // with the real program.) One proxy for the whole test, as Wine 10 reads the
-// settings once a process.
+// settings once a process, with a company's long bypass list.
 TEST_F(PostExchangeTest, ThroughTheSystemsProxyHttpsKeepsTheFormFromIt) {
     auto proxy = std::make_unique<ScriptedServer>();
     const std::string address = "127.0.0.1:" + std::to_string(proxy->Port());
-    const ProxySettings settings(address);
+    std::string bypass = "<local>";
+    while (bypass.size() < 4096) bypass += ";*.intranet" + std::to_string(bypass.size()) + ".example";
+    const ProxySettings settings(address, bypass);
     const std::string signIn = HttpReply(407, "Proxy-Authenticate: Basic realm=\"staff\"\r\nContent-Length: 0\r\n", "");
     const std::string notGiven = "The Proxy Server " + address + " Asks for a Sign-In, and None Was Given (Status 407).";
     const char endpoint[] = "http://crm.proxied.test:8080/frmAction/download.aspx?FromSite=yes";  // only the proxy knows it
@@ -258,6 +282,9 @@ TEST_F(PostExchangeTest, ThroughTheSystemsProxyHttpsKeepsTheFormFromIt) {
     const Case cases[] = {
         {"http: the proxy passes the request without the form, then carries the form", endpoint,
          {{HttpReply(501, "Content-Length: 0\r\n", "")}, {HttpReply(200, "Content-Length: 2\r\n", "ok")}},
+         {std::string("OPTIONS ") + endpoint + " HTTP/1.1", std::string("POST ") + endpoint + " HTTP/1.1"}, ""},
+        {"http: a proxy that resets the request without the form still carries the form", endpoint,
+         {{"", Reply::End::Reset}, {HttpReply(200, "Content-Length: 2\r\n", "ok")}},
          {std::string("OPTIONS ") + endpoint + " HTTP/1.1", std::string("POST ") + endpoint + " HTTP/1.1"}, ""},
         // No owner window for the sign-in dialog here: Wine shows none.
         {"http: a proxy that wants a password never gets the form", "http://crm.proxied.test:8080/x", {{signIn}},

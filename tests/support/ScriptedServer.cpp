@@ -132,6 +132,11 @@ void ScriptedServer::Serve(SOCKET client, Reply reply) {
     while (reply.end == Reply::End::Endless && WaitForSingleObject(stopping, 0) == WAIT_TIMEOUT &&
            send(client, filler.data(), static_cast<int>(filler.size()), 0) > 0) {
     }
+    for (int dripped = 0; reply.end == Reply::End::Drip && dripped * reply.pauseMs < 60000 &&
+                          WaitForSingleObject(stopping, static_cast<DWORD>(reply.pauseMs)) == WAIT_TIMEOUT &&
+                          send(client, "d", 1, 0) == 1;
+         ++dripped) {
+    }
     Sleep(static_cast<DWORD>(reply.pauseMs));
     if (reply.end == Reply::End::Hold) {
         WaitForSingleObject(released, INFINITE);

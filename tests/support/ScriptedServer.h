@@ -13,12 +13,13 @@
 // connection's request is read whole (headers and announced body), recorded
 // byte for byte, and answered as the next scripted reply says.
 struct Reply {
-    enum class End { Close, Hold, Reset, Endless };
+    enum class End { Close, Hold, Reset, Endless, Drip };
     std::string bytes;      // sent as they are once the request is in
     End end = End::Close;   // Hold: keep the connection open, silent, until Release();
-                            // Endless: then send 'e' until the client goes away
+                            // Endless: then send 'e' until the client goes away;
+                            // Drip: then a 'd' every pauseMs, for a minute at most
     bool readRequest = true;  // false: answer (or hold) without reading anything
-    int pauseMs = 0;          // between the bytes and the end
+    int pauseMs = 0;          // between the bytes and the end (Drip: between its bytes)
 };
 
 class ScriptedServer {

@@ -44,7 +44,7 @@ private:
 // lives, so that no other program (and no later run) of the test prefix meets them.
 class ProxySettings {
 public:
-    explicit ProxySettings(const std::string& server) {
+    explicit ProxySettings(const std::string& server, const std::string& bypass = "") {
         RegCreateKeyExA(HKEY_CURRENT_USER, kUser, 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &user,
                         nullptr);
         HKEY settings = nullptr;
@@ -54,6 +54,8 @@ public:
         RegSetValueExA(settings, "ProxyEnable", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&enabled), sizeof enabled);
         RegSetValueExA(settings, "ProxyServer", 0, REG_SZ, reinterpret_cast<const BYTE*>(server.c_str()),
                        static_cast<DWORD>(server.size() + 1));
+        RegSetValueExA(settings, "ProxyOverride", 0, REG_SZ, reinterpret_cast<const BYTE*>(bypass.c_str()),
+                       static_cast<DWORD>(bypass.size() + 1));
         RegCloseKey(settings);
         RegOverridePredefKey(HKEY_CURRENT_USER, user);
     }
