@@ -150,5 +150,8 @@ bool LaunchBrowser(const char* programPath, const char* pageUrl) {
 
 bool OpenPage(const char* pageUrl) {
     if (pageTaken.exchange(true) || !FindBrowser(browserPath, pageUrl)) return false;
-    return browserPath ? LaunchBrowser(browserPath, pageUrl) : OpenWithShell(pageUrl);
+    // A browser that will not start (uninstalled, its class left behind; moved) is
+    // the shell's to replace, as Windows itself would.
+    if (browserPath && LaunchBrowser(browserPath, pageUrl)) return true;
+    return OpenWithShell(pageUrl);
 }

@@ -15,7 +15,8 @@ bool FindBrowser(char*& out, const char* pageUrl);
 // Starts programPath with pageUrl as its first argument; true when it started.
 bool LaunchBrowser(const char* programPath, const char* pageUrl);
 
-// Looks the browser up into browserPath and opens pageUrl in it. Only the
+// Looks the browser up into browserPath and opens pageUrl in it; a browser
+// without a command, or one that will not start, is left to the shell. Only the
 // first call of a run does so; every later one, from either thread, opens
 // nothing and returns false.
 bool OpenPage(const char* pageUrl);
