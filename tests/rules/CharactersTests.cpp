@@ -28,6 +28,7 @@ TEST(Characters, WholeCharactersNeverCutOneInHalf) {
         {kShiftJis, "b\x82", 9, 1},
         {kShiftJis, sjis, 3, 2},        {kShiftJis, sjis, 4, 4},        {kShiftJis, sjis, 5, 5},
         {kShiftJis, "\x82", 1, 0},
+        {kShiftJis, "\xFC\x40", 1, 0},  // the last lead byte of a range leads too
     };
     for (const Case& c : cases) {
         EXPECT_EQ(c.whole, WholeCharacters(c.layout, c.text.data(), static_cast<int32_t>(c.text.size()), c.most))
@@ -47,7 +48,8 @@ TEST(Characters, Utf8FromUtf16KeepsEveryCharacterWhole) {
         {u"a😀", 4, "a"},                                  // the face's 4 bytes do not fit
         {u"a😀", 5, "a\xF0\x9F\x98\x80"},
         {u"\u00E9\u5C71", 4, "\xC3\xA9"},                  // 2 + 3 bytes: the second is cut whole
-        {u"\u007F\u0080\u07FF\u0800\uFFFF", 99, "\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF"},
+        {u"\u007F\u0080\u07FF\u0800\uFFFF\U00010000", 99,
+         "\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF\xF0\x90\x80\x80"},  // each length's first and last
         {std::u16string(1, u'\xD83D') + u"x", 99, "\xEF\xBF\xBDx"},   // half a pair stands for U+FFFD
         {std::u16string(1, u'\xDE00') + u"x", 99, "\xEF\xBF\xBDx"},
         {u"x" + std::u16string(1, u'\xD83D'), 99, "x\xEF\xBF\xBD"},   // ... also at the end

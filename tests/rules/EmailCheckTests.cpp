@@ -17,6 +17,7 @@ TEST(EmailCheck, SeesCharactersNotBytes) {
     EXPECT_TRUE(IsAcceptableEmail("@.", kSingleByte));
     EXPECT_FALSE(IsAcceptableEmail("", kUtf8));
     EXPECT_FALSE(IsAcceptableEmail("jo.example.com", kUtf8));
+    EXPECT_FALSE(IsAcceptableEmail("jo@example", kUtf8));
     EXPECT_TRUE(IsAcceptableEmail("\xE5\xB1\xB1\xE7\x94\xB0@example.jp", kUtf8));
     EXPECT_TRUE(IsAcceptableEmail("\x8E\x52\x93\x63@example.jp", kShiftJis));
     EXPECT_FALSE(IsAcceptableEmail("\x81\x40" "example.jp", kShiftJis));  // an ideographic space, not "@"
