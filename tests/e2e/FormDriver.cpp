@@ -68,6 +68,7 @@ enum class Desktop {
     ExpandedCommand,   // stored as REG_EXPAND_SZ, the path from an environment variable
     UnquotedPath,      // an unquoted path with blanks in it
     NoCommand,         // none: a packaged browser, which the shell starts (under Wine: http's command)
+    MovedProgram,      // a path where the browser is no more: the shell opens the page (as above)
     NoChoice,          // no choice made: .htm's class decides, as on Windows before 8
     NoBrowser,         // no choice, and .htm names a class that is not there
 };
@@ -78,6 +79,7 @@ struct Scenario {
     Service service;
     bool serviceAlreadyRunning = false;  // a real one, started by whoever runs the driver
     Desktop desktop = Desktop::Chosen;
+    bool behindProxy = false;  // Internet Options name the scripted service as the proxy too
 };
 
 std::wstring Wide(const char* utf8) {
@@ -160,6 +162,8 @@ void PrepareDesktop(const std::string& output) {
                      "\"%DR_TEST_BROWSERS%\\chosen.exe\"" + chosen);
     SetRegistryValue(HKEY_CLASSES_ROOT, "DownloadRequestTests.unquoted\\shell\\open\\command", "", REG_SZ,
                      spaced + "\\chosen.exe" + chosen);
+    SetRegistryValue(HKEY_CLASSES_ROOT, "DownloadRequestTests.moved\\shell\\open\\command", "", REG_SZ,
+                     Quoted(browsers + "\\moved\\chosen.exe") + chosen);
     SetRegistryValue(HKEY_CLASSES_ROOT, "DownloadRequestTests.packaged\\shell\\open", "DelegateExecute", REG_SZ,
                      std::string("{00000000-0000-0000-0000-000000000000}") + '\0');
     const std::string cache = output + "\\cache";
@@ -183,15 +187,45 @@ std::string SetDesktop(Desktop desktop) {
                          : desktop == Desktop::ExpandedCommand ? "DownloadRequestTests.expanded"
                          : desktop == Desktop::UnquotedPath    ? "DownloadRequestTests.unquoted"
                          : desktop == Desktop::NoCommand       ? "DownloadRequestTests.packaged"
+                         : desktop == Desktop::MovedProgram    ? "DownloadRequestTests.moved"
                                                                : nullptr;
     for (const char* key : kChoices) {
         RegDeleteKeyA(HKEY_CURRENT_USER, key);
         if (!choice) continue;
-        SetRegistryValue(HKEY_CURRENT_USER, key, "ProgId", REG_SZ, std::string(choice) + '\0');
+        // The choice for .htm names the legacy browser: the scheme's own choice comes first.
+        const char* named = key == kChoices[2] ? "DownloadRequestTests.legacy" : choice;
+        SetRegistryValue(HKEY_CURRENT_USER, key, "ProgId", REG_SZ, std::string(named) + '\0');
         SetRegistryValue(HKEY_CURRENT_USER, key, "Hash", REG_SZ, std::string("uX3s9dGv0aQ=") + '\0');
     }
-    return choice && desktop != Desktop::NoCommand ? "chosen.exe" : "legacy.exe";
+    return choice && desktop != Desktop::NoCommand && desktop != Desktop::MovedProgram ? "chosen.exe" : "legacy.exe";
 }
+
+// The person's Internet Options name a proxy for the run: the scripted service,
+// which then plays it too (Wine bypasses no loopback address of its own accord).
+class ProxyInOptions {
+public:
+    explicit ProxyInOptions(bool named) : named(named) {
+        if (!named) return;
+        const DWORD enabled = 1;
+        SetRegistryValue(HKEY_CURRENT_USER, kInternetSettings, "ProxyEnable", REG_DWORD,
+                         std::string(reinterpret_cast<const char*>(&enabled), sizeof enabled));
+        SetRegistryValue(HKEY_CURRENT_USER, kInternetSettings, "ProxyServer", REG_SZ,
+                         "127.0.0.1:" + std::to_string(TEST_CRM_PORT) + '\0');
+    }
+    ~ProxyInOptions() {
+        HKEY key = nullptr;
+        if (!named || RegOpenKeyExA(HKEY_CURRENT_USER, kInternetSettings, 0, KEY_WRITE, &key) != ERROR_SUCCESS) return;
+        RegDeleteValueA(key, "ProxyEnable");
+        RegDeleteValueA(key, "ProxyServer");
+        RegCloseKey(key);
+    }
+    ProxyInOptions(const ProxyInOptions&) = delete;
+    ProxyInOptions& operator=(const ProxyInOptions&) = delete;
+
+private:
+    static constexpr const char* kInternetSettings = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+    bool named;
+};
 
 // One run of the program through one scenario, and what the steps need of it.
 class Run {
@@ -208,6 +242,7 @@ public:
             server->Script(scenario.service);
         }
         browser = SetDesktop(scenario.desktop);
+        const ProxyInOptions proxy(scenario.behindProxy);
         if (!Start()) return Fail("the program did not start");
         memory = std::make_unique<MemoryWatch>(process.hProcess);
         form = WaitForDialog(process.dwProcessId, kCaption, 15000);
@@ -391,9 +426,9 @@ Step WaitForError() {
 // A message box "Error" saying this text (or, with Match::Ending, ending so; with
 // Match::Cause, the described message, a cause and the advice), answered with OK.
 enum class Match { Whole, Ending, Cause };
-Step ExpectError(std::string wanted, Match match = Match::Whole) {
+Step ExpectError(std::string wanted, Match match = Match::Whole, DWORD withinMs = 15000) {
     return [=](Run& run) {
-        HWND box = WaitForDialog(run.ProcessId(), "Error", 15000);
+        HWND box = WaitForDialog(run.ProcessId(), "Error", withinMs);
         if (!box) {
             run.Fail("no message box for \"" + wanted + "\"");
             return;
@@ -688,6 +723,19 @@ Step ExpectPosts(size_t count, std::string body = std::string()) {
     };
 }
 
+// The form went to the proxy signed in with Basic: these credentials (Base64) came with it.
+Step ExpectSignedPost(std::string credentials) {
+    return [=](Run& run) {
+        for (const std::string& request : run.Requests()) {
+            if (request.compare(0, 5, "POST ") == 0 &&
+                request.find("\r\nProxy-Authorization: Basic " + credentials + "\r\n") != std::string::npos) {
+                return;
+            }
+        }
+        run.Fail("no form came signed in with Basic " + credentials);
+    };
+}
+
 // How much the program's private bytes grew from when its form appeared to their
 // peak (once it has ended); in a run with a small answer: what running the exchange
 // costs, first use of its code included (under an emulator, the emulator's own
@@ -732,6 +780,7 @@ std::string PageWithLength(int status, const std::string& body) {
 
 const char kThanks[] = "<html><body>Thank you.\nCheck your mail.</body></html>\n";
 const char kSendFailed[] = "Error Sending the Information to Server.";
+const char kNoAnswer[] = "Error Opening Response Page";
 const char kBody[] =
     "EmailAddress=jo%40example%2ecom&EmailType=2&rootURL=http%3a%2f%2f127%2e0%2e0%2e1%2f&SelectProduct=2"
     "&HowReached=Other&FullName=Jo%20Bloggs&Phone=0123\r\n";
@@ -796,7 +845,16 @@ std::vector<Scenario> FaultScenarios() {
          Join(submit, {ExpectError(kAdvice, Match::Ending), ExpectExit(5000), ExpectPages(""),
                        ExpectScratch(Scratch::Absent)}),
          {{Page(200, "", std::string(2048, 'x')), Reply::End::Reset, true, 500}}},
-        {"fault: no answer at all, the user cancels", Join(submit, cancelWhileWaiting), {{"", Reply::End::Hold}}},
+        {"fault: no answer at all: the step's message once the 30 s wait is over",
+         Join(submit, {ExpectError(kNoAnswer, Match::Cause, 45000), ExpectExit(5000), ExpectPages("")}),
+         {{"", Reply::End::Hold}}},
+        {"fault: a proxy's sign-in, Basic offered after a long Digest challenge: the form goes signed in",
+         Join(submit, Join({AnswerSignIn("jo:secret")}, Join(thanks, {ExpectSignedPost("am86c2VjcmV0")}))),
+         {{Page(407, "Proxy-Authenticate: Digest realm=\"staff\", qop=\"auth\", nonce=\"" + std::string(200, 'n') +
+                         "\", opaque=\"" + std::string(60, 'o') + "\"\r\nProxy-Authenticate: Basic realm=\"staff\"\r\n"
+                         "Content-Length: 0\r\n", "")},
+          {PageWithLength(200, "")}, {PageWithLength(200, kThanks)}},
+         false, Desktop::Chosen, true},
         {"fault: headers then silence, the user cancels", Join(submit, cancelWhileWaiting),
          {{Page(200, "Content-Length: 50\r\n", ""), Reply::End::Hold}}},
         {"fault: a length larger than the body still thanks", Join(submit, thanks),
@@ -873,6 +931,7 @@ std::vector<Scenario> Scenarios() {
         {"the chosen browser's command stored as REG_EXPAND_SZ", Desktop::ExpandedCommand},
         {"the chosen browser's unquoted path with blanks", Desktop::UnquotedPath},
         {"the chosen browser without a command: the shell opens the page", Desktop::NoCommand},
+        {"the chosen browser's program has moved: the shell opens the page", Desktop::MovedProgram},
         {"no browser chosen: .htm's class", Desktop::NoChoice},
     };
     for (const auto& browser : browsers) {
