@@ -60,9 +60,17 @@ bool ChosenClass(const char* pageUrl, Text& fileClass) {
     return false;
 }
 
-// A class that exists without an open command: DDE only, or a packaged browser.
+// A class that exists without an open command: DDE only, or a packaged browser,
+// whose command key holds only a DelegateExecute value.
 bool HasNoCommand(const Text& fileClass, const Text& commandKey) {
-    return KeyExists(fileClass.Data()) && !KeyExists(commandKey.Data());
+    if (!KeyExists(fileClass.Data())) return false;
+    HKEY key = nullptr;
+    LONG result = RegOpenKeyExA(HKEY_CLASSES_ROOT, commandKey.Data(), 0, KEY_READ, &key);
+    if (result == ERROR_SUCCESS) {
+        result = RegQueryValueExA(key, "", nullptr, nullptr, nullptr, nullptr);
+        RegCloseKey(key);
+    }
+    return result == ERROR_FILE_NOT_FOUND;
 }
 
 bool IsExistingFile(const char* path) {

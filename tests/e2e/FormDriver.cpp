@@ -67,7 +67,7 @@ enum class Desktop {
     Chosen,            // its quoted path and its own arguments
     ExpandedCommand,   // stored as REG_EXPAND_SZ, the path from an environment variable
     UnquotedPath,      // an unquoted path with blanks in it
-    NoCommand,         // none: a packaged browser, which the shell starts (under Wine: http's command)
+    NoCommand,         // only DelegateExecute: a packaged browser, which the shell starts (under Wine: http's command)
     MovedProgram,      // a path where the browser is no more: the shell opens the page (as above)
     NoChoice,          // no choice made: .htm's class decides, as on Windows before 8
     NoBrowser,         // no choice, and .htm names a class that is not there
@@ -164,8 +164,8 @@ void PrepareDesktop(const std::string& output) {
                      spaced + "\\chosen.exe" + chosen);
     SetRegistryValue(HKEY_CLASSES_ROOT, "DownloadRequestTests.moved\\shell\\open\\command", "", REG_SZ,
                      Quoted(browsers + "\\moved\\chosen.exe") + chosen);
-    SetRegistryValue(HKEY_CLASSES_ROOT, "DownloadRequestTests.packaged\\shell\\open", "DelegateExecute", REG_SZ,
-                     std::string("{00000000-0000-0000-0000-000000000000}") + '\0');
+    SetRegistryValue(HKEY_CLASSES_ROOT, "DownloadRequestTests.packaged\\shell\\open\\command", "DelegateExecute",
+                     REG_SZ, std::string("{00000000-0000-0000-0000-000000000000}") + '\0');
     const std::string cache = output + "\\cache";
     CreateDirectoryA(cache.c_str(), nullptr);
     // The shell rewrites "Shell Folders" from "User Shell Folders" whenever it is
@@ -197,7 +197,8 @@ std::string SetDesktop(Desktop desktop) {
         SetRegistryValue(HKEY_CURRENT_USER, key, "ProgId", REG_SZ, std::string(named) + '\0');
         SetRegistryValue(HKEY_CURRENT_USER, key, "Hash", REG_SZ, std::string("uX3s9dGv0aQ=") + '\0');
     }
-    return choice && desktop != Desktop::NoCommand && desktop != Desktop::MovedProgram ? "chosen.exe" : "legacy.exe";
+    const bool shellOpens = desktop == Desktop::NoCommand || desktop == Desktop::MovedProgram;
+    return choice && !shellOpens ? "chosen.exe" : "legacy.exe";
 }
 
 // The person's Internet Options name a proxy for the run: the scripted service,
