@@ -318,7 +318,8 @@ Text PostExchange::Post(const Text& url) {
                               net->HttpQueryInfoA(exchange.request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER,
                                                   &status, &size, nullptr) &&
                               status != 0;
-        if (probing && (!answered || status != HTTP_STATUS_PROXY_AUTH_REQ) && !deadline.Passed()) {
+        if (probing && (!answered || status != HTTP_STATUS_PROXY_AUTH_REQ)) {
+            if (deadline.Passed()) return WithCause(kSendFailed, ERROR_INTERNET_TIMEOUT);  // the form never went
             probing = false;  // the proxy let it by, or the courtesy failed: now the form
             continue;
         }
