@@ -3,6 +3,8 @@
 #include <stddef.h>
 #include <string.h>
 
+#include "http/QueryBuffer.h"
+#include "http/WinInet.h"
 #include "rules/ProxySetting.h"
 
 namespace {

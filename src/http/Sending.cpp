@@ -1,5 +1,9 @@
 #include "http/Sending.h"
 
+#include "core/Text.h"
+#include "http/Deadline.h"
+#include "http/WinInet.h"
+
 bool IsSecure(const WinInetFunctions& net, HINTERNET request) {
     DWORD flags = 0;
     DWORD size = sizeof flags;
